@@ -1,0 +1,109 @@
+// The product's one seam to the platform: every call it makes to Windows goes
+// through an Api, shaped like the Win32 function of the same name. The real
+// implementation (win32_api.cpp) forwards each call; the simulated machine
+// (sim/) implements the same contract in memory for host tests.
+//
+// Contract, per call (what comes back, and what is left in outputs on failure):
+//  IsWow64Process      nonzero on success with *wow64 set; 0 on failure, *wow64 untouched.
+//  GetCommandLineW     the process command line, never null; owned by the platform.
+//  CommandLineToArgvW  a vector of *argc strings to release with LocalFree, or null
+//                      (then *argc is untouched).
+//  LocalFree           null on success; the block itself on failure.
+//  GetVersionExW       nonzero on success; takes an OSVERSIONINFOW (276) or an
+//                      OSVERSIONINFOEXW (284) chosen by its size field; 0 and the record
+//                      untouched on failure (also for any other size).
+//  GetComputerNameW/ExW  nonzero on success, *size = units without the NUL; on failure 0,
+//                      and the buffer's contents are unspecified.
+//  GetModuleFileNameW  units copied without the NUL; 0 on failure. A path of `size`
+//                      units or more fills the buffer and returns `size`; whether the
+//                      last unit is then a NUL differs between versions (XP and Wine
+//                      write none), so a caller never relies on one.
+//  GetSystemDirectoryW units copied without the NUL; the size needed (with the NUL) when
+//                      the buffer is too small; 0 on failure.
+//  LoadLibraryW        the module, or null.  GetProcAddress: the entry, or null.
+//  Reg*                a Win32 status: 0 on success; 2 for a missing key or value, 6 for
+//                      a bad handle, 234 for a value that does not fit (the size then
+//                      holds the size needed), 259 past the last subkey. RegOpenKeyExW
+//                      leaves *result null on failure.
+//  ShellExecuteExW     nonzero on success (hProcess set when NOCLOSEPROCESS was asked);
+//                      0 on failure with hProcess null.
+//  ShellExecuteW       a value above 32 on success; 32 or less on failure.
+//  WaitForSingleObject WAIT_OBJECT_0 when the process ended, WAIT_FAILED on a bad handle.
+//  GetExitCodeProcess  nonzero with *code set; 0 on failure.
+#pragma once
+
+#include "platform/win_types.h"
+
+namespace win {
+
+class Api {
+ public:
+  virtual ~Api() = default;
+
+  // Process and start-up.
+  virtual HANDLE GetCurrentProcess() = 0;
+  virtual BOOL IsWow64Process(HANDLE process, BOOL* wow64) = 0;
+  virtual const WCHAR* GetCommandLineW() = 0;
+  virtual WCHAR** CommandLineToArgvW(const WCHAR* commandLine, int* argc) = 0;
+  virtual HLOCAL LocalFree(HLOCAL memory) = 0;
+
+  // Version, names, module.
+  virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
+  virtual BOOL GetComputerNameW(WCHAR* buffer, DWORD* size) = 0;
+  virtual BOOL GetComputerNameExW(ComputerNameFormat format, WCHAR* buffer, DWORD* size) = 0;
+  virtual HMODULE GetModuleHandleW(const WCHAR* name) = 0;
+  virtual DWORD GetModuleFileNameW(HMODULE module, WCHAR* buffer, DWORD size) = 0;
+  virtual UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) = 0;
+
+  // Libraries.
+  virtual HMODULE LoadLibraryW(const WCHAR* path) = 0;
+  virtual FARPROC GetProcAddress(HMODULE module, const char* name) = 0;
+  virtual BOOL FreeLibrary(HMODULE module) = 0;
+
+  // Registry.
+  virtual LONG RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options, REGSAM access,
+                             HKEY* result) = 0;
+  virtual LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
+                                BYTE* data, DWORD* size) = 0;
+  virtual LONG RegQueryInfoKeyW(HKEY key, WCHAR* className, DWORD* classChars, DWORD* reserved,
+                                DWORD* subKeys, DWORD* maxSubKeyChars, DWORD* maxClassChars,
+                                DWORD* values, DWORD* maxValueNameChars, DWORD* maxValueBytes,
+                                DWORD* securityDescriptorBytes, FILETIME* lastWrite) = 0;
+  virtual LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameChars,
+                             DWORD* reserved, WCHAR* className, DWORD* classChars,
+                             FILETIME* lastWrite) = 0;
+  virtual LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey) = 0;
+  virtual LONG RegCloseKey(HKEY key) = 0;
+
+  // Processes.
+  virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) = 0;
+  virtual HINSTANCE ShellExecuteW(HWND owner, const WCHAR* verb, const WCHAR* file,
+                                  const WCHAR* parameters, const WCHAR* directory,
+                                  int show) = 0;
+  virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
+  virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
+  virtual BOOL CloseHandle(HANDLE handle) = 0;
+  virtual void Sleep(DWORD milliseconds) = 0;
+
+  // Diagnostics.
+  virtual void OutputDebugStringW(const WCHAR* text) = 0;
+};
+
+// The implementation the product calls. Set once at start-up by the real
+// program, and by each test for its simulated machine.
+Api& Sys();
+void SetSys(Api* api);
+
+// Makes `api` current for the life of the holder and restores the previous one.
+class ScopedSys {
+ public:
+  explicit ScopedSys(Api& api);
+  ~ScopedSys();
+  ScopedSys(const ScopedSys&) = delete;
+  ScopedSys& operator=(const ScopedSys&) = delete;
+
+ private:
+  Api* previous_;
+};
+
+}  // namespace win

@@ -1,0 +1,72 @@
+// A move-only owner of one platform handle: the policy names the handle type,
+// its empty value and how to release it. Releases on every way out of a scope.
+#pragma once
+
+#include <utility>
+
+#include "platform/api.h"
+
+namespace win {
+
+template <typename Traits>
+class ScopedHandle {
+ public:
+  using Handle = typename Traits::Handle;
+
+  ScopedHandle() = default;
+  explicit ScopedHandle(Handle handle) : handle_(handle) {}
+  ScopedHandle(ScopedHandle&& other) noexcept : handle_(other.Release()) {}
+  ScopedHandle& operator=(ScopedHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() { Reset(); }
+
+  Handle Get() const { return handle_; }
+  bool IsValid() const { return handle_ != Traits::Empty(); }
+  // For out-parameters: releases what is held and hands out the slot.
+  Handle* Receive() {
+    Reset();
+    return &handle_;
+  }
+  Handle Release() { return std::exchange(handle_, Traits::Empty()); }
+  void Reset(Handle handle = Traits::Empty()) {
+    Handle old = std::exchange(handle_, handle);
+    if (old != Traits::Empty()) Traits::Close(old);
+  }
+
+ private:
+  Handle handle_ = Traits::Empty();
+};
+
+struct RegKeyTraits {
+  using Handle = HKEY;
+  static Handle Empty() { return nullptr; }
+  static void Close(Handle key) { Sys().RegCloseKey(key); }
+};
+
+struct ProcessHandleTraits {
+  using Handle = HANDLE;
+  static Handle Empty() { return nullptr; }
+  static void Close(Handle process) { Sys().CloseHandle(process); }
+};
+
+struct LibraryTraits {
+  using Handle = HMODULE;
+  static Handle Empty() { return nullptr; }
+  static void Close(Handle library) { Sys().FreeLibrary(library); }
+};
+
+using ScopedRegKey = ScopedHandle<RegKeyTraits>;
+using ScopedProcessHandle = ScopedHandle<ProcessHandleTraits>;
+using ScopedLibrary = ScopedHandle<LibraryTraits>;
+
+// The folder that GetSystemDirectoryW names, without a trailing separator, or
+// empty when the platform does not deliver it.
+WString SystemDirectory();
+// `file` in the system folder, or empty when that folder is unknown.
+WString SystemFilePath(const WString& file);
+
+}  // namespace win

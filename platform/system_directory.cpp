@@ -1,0 +1,30 @@
+#include <vector>
+
+#include "platform/scoped_handle.h"
+
+namespace win {
+
+WString SystemDirectory() {
+  // MAX_PATH units suffice on every Windows; a longer answer is asked again
+  // with the size the platform reports.
+  std::vector<WCHAR> buffer(260);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    UINT got = Sys().GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (got == 0) return WString();
+    if (got < buffer.size()) {
+      WString dir(buffer.data(), got);
+      while (!dir.empty() && (dir.back() == u'\\' || dir.back() == u'/')) dir.pop_back();
+      return dir;
+    }
+    buffer.assign(got + 1, 0);
+  }
+  return WString();
+}
+
+WString SystemFilePath(const WString& file) {
+  WString dir = SystemDirectory();
+  if (dir.empty()) return WString();
+  return dir + u'\\' + file;
+}
+
+}  // namespace win

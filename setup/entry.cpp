@@ -1,0 +1,60 @@
+#include "setup/entry.h"
+
+#include <memory>
+
+#include "dfc/environment.h"
+#include "platform/api.h"
+#include "setup/installer_run.h"
+#include "setup/translate.h"
+#include "uninstall/uninstall_scanner.h"
+
+namespace {
+
+// The gates on the environment snapshot. Answers RESULT_SUCCESS when the run
+// may go on, with `runElevated` taken from the snapshot before it goes.
+ResultCode CheckEnvironment(bool& runElevated) {
+  std::unique_ptr<DFC::DFCEnvironment> environment;
+  try {
+    environment = std::make_unique<DFC::DFCEnvironment>();
+    const win::OSVERSIONINFOEXW& version = environment->osInfo().versionRecord();
+    win::BYTE productType = version.wProductType;
+    if (productType == win::VER_NT_SERVER || productType == win::VER_NT_DOMAIN_CONTROLLER)
+      return RESULT_UNSUPPORTED_PLATFORM;
+    if (!environment->osInfo().IsSupportedVersion()) return RESULT_UNSUPPORTED_PLATFORM;
+    runElevated =
+        version.dwPlatformId == win::VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6;
+  } catch (...) {
+    // Whether the snapshot could not be built or a check failed on it, the
+    // platform was never checked: nothing may be installed or removed.
+    return RESULT_ENVIRONMENT_ERROR;
+  }
+  return RESULT_SUCCESS;
+}
+
+ResultCode RunRemoval(const Translation& translation, bool runElevated) {
+  bool strict = translation.PassedThroughContains(u"/x:Strict");
+  UninstallScanner scanner(runElevated);
+  if (!scanner.ScanAndRemove()) return RESULT_REMOVAL_FAILED;
+  return scanner.completedWithoutLaunch() && strict ? RESULT_STRICT_NOTHING_LAUNCHED
+                                                    : RESULT_SUCCESS;
+}
+
+}  // namespace
+
+ResultCode SetupMain(int, char**) {
+  win::BOOL wow64 = win::FALSE;
+  if (!win::Sys().IsWow64Process(win::Sys().GetCurrentProcess(), &wow64))
+    return RESULT_ENVIRONMENT_ERROR;
+  if (wow64) return RESULT_WOW64;
+
+  bool runElevated = false;
+  if (ResultCode gate = CheckEnvironment(runElevated); gate != RESULT_SUCCESS) return gate;
+
+  Translation translation;
+  if (TranslateCommandLine(translation) != RESULT_SUCCESS) return RESULT_BAD_ARGUMENTS;
+
+  // Only what was passed through chooses the road: never a PAT value, a log
+  // path or a package path.
+  if (translation.PassedThroughContains(u"/x")) return RunRemoval(translation, runElevated);
+  return RunInstallation(translation);
+}

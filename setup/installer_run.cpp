@@ -1,0 +1,65 @@
+#include "setup/installer_run.h"
+
+#include "platform/api.h"
+#include "platform/scoped_handle.h"
+#include "uninstall/registry_reader.h"
+
+const win::WString kHostIdKeyPath = u"SOFTWARE\\Orvel\\TAVRELQ";
+const win::WString kHostIdValueName = u"HostID";
+const win::WString kInstallerProgram = u"msiexec.exe";
+
+namespace {
+const win::WString kDefaultPackagePiece = u" /i Setup.msi ";
+const win::WString kReinstallPiece = u"  REINSTALL=ALL REINSTALLMODE=vomus";
+const win::WString kQuietPiece = u" /quiet";
+}  // namespace
+
+ResultCode RunInstallation(Translation& translation) {
+  if (translation.patValue.empty()) return RESULT_BAD_ARGUMENTS;
+
+  win::WString& arguments = translation.installerArguments;
+  arguments += translation.packageArgument.empty() ? kDefaultPackagePiece
+                                                   : translation.packageArgument;
+  // Only passed-through arguments count: a package path written with forward
+  // slashes keeps the reinstall properties.
+  if (!translation.PassedThroughContains(u"/x")) arguments += kReinstallPiece;
+  arguments += kQuietPiece;
+
+  // Started by its full path in the system folder: a bare name would let a
+  // planted msiexec.exe beside this program run with its elevation.
+  win::WString program = win::SystemFilePath(kInstallerProgram);
+  win::DWORD run = program.empty() ? RUN_START_FAILED : RunAndWait(arguments, program);
+  ResultCode result = InstallerResult(run);
+
+  win::WString ignored;
+  for (int attempt = 0; attempt < HOSTID_POLL_ATTEMPTS; ++attempt) {
+    if (ReadRegistryString(win::HKeyLocalMachine(), kHostIdKeyPath, kHostIdValueName, ignored) ==
+        win::ERROR_SUCCESS)
+      return RESULT_SUCCESS;
+    win::Sys().Sleep(HOSTID_POLL_INTERVAL_MS);
+  }
+  return result == RESULT_SUCCESS ? RESULT_NOT_CONFIRMED : result;
+}
+
+win::DWORD RunAndWait(const win::WString& arguments, const win::WString& program) {
+  win::SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = win::SEE_MASK_NOCLOSEPROCESS;
+  info.lpFile = program.c_str();
+  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+  info.nShow = win::SW_HIDE;
+
+  win::ScopedProcessHandle process;
+  try {
+    if (!win::Sys().ShellExecuteExW(&info)) return RUN_START_FAILED;
+    process.Reset(info.hProcess);
+    if (!process.IsValid()) return RUN_NO_PROCESS;
+    if (win::Sys().WaitForSingleObject(process.Get(), win::INFINITE) == win::WAIT_FAILED)
+      return RUN_WAIT_FAILED;
+    win::DWORD exitCode = 0;
+    if (!win::Sys().GetExitCodeProcess(process.Get(), &exitCode)) return RUN_NO_EXIT_CODE;
+    return exitCode;
+  } catch (...) {
+    return RUN_UNEXPECTED;  // the holder closes the handle
+  }
+}

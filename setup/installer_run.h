@@ -1,0 +1,31 @@
+// The install road: completes the installer argument string, runs Windows
+// Installer hidden and waits for it, folds its exit code into a ResultCode, and
+// then waits for the installed product to confirm itself by publishing HostID.
+// A confirmed install is a success whatever the installer said; an unconfirmed
+// one is a failure even when the installer reported success.
+#pragma once
+
+#include "platform/win_types.h"
+#include "setup/result_codes.h"
+#include "setup/translate.h"
+
+// Failures of RunAndWait; they share the space of exit codes.
+constexpr win::DWORD RUN_START_FAILED = 1;
+constexpr win::DWORD RUN_NO_PROCESS = 2;
+constexpr win::DWORD RUN_WAIT_FAILED = 3;
+constexpr win::DWORD RUN_NO_EXIT_CODE = 4;
+constexpr win::DWORD RUN_UNEXPECTED = 0xFFFFFFFF;
+
+constexpr int HOSTID_POLL_ATTEMPTS = 60;
+constexpr win::DWORD HOSTID_POLL_INTERVAL_MS = 500;
+extern const win::WString kHostIdKeyPath;    // below HKEY_LOCAL_MACHINE
+extern const win::WString kHostIdValueName;  // "HostID"
+extern const win::WString kInstallerProgram;  // "msiexec.exe", found in the system folder
+
+// Completes translation.installerArguments and runs the install road.
+ResultCode RunInstallation(Translation& translation);
+
+// Starts `program` hidden with `arguments` (none when empty), waits for it
+// without a time-out and answers its exit code, or one of the RUN_* failures.
+// The process handle is closed on every path.
+win::DWORD RunAndWait(const win::WString& arguments, const win::WString& program);

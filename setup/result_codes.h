@@ -1,0 +1,26 @@
+// ResultCode: the one 32-bit report of a run, returned by the entry and passed
+// on unchanged as the process exit code.
+//
+//   0, 1          successes (1: a strict removal that started no uninstall)
+//   0x8001xxxx    the program's own refusals and failures, one bit per cause
+//   0x8002xxxx    an installer result in the low 16 bits
+#pragma once
+
+#include <cstdint>
+
+using ResultCode = std::uint32_t;
+
+constexpr ResultCode RESULT_SUCCESS = 0;
+constexpr ResultCode RESULT_STRICT_NOTHING_LAUNCHED = 1;
+constexpr ResultCode RESULT_WOW64 = 0x80010001;
+constexpr ResultCode RESULT_UNSUPPORTED_PLATFORM = 0x80010002;
+constexpr ResultCode RESULT_BAD_ARGUMENTS = 0x80010004;
+constexpr ResultCode RESULT_ENVIRONMENT_ERROR = 0x80010008;
+constexpr ResultCode RESULT_REMOVAL_FAILED = 0x80010020;
+constexpr ResultCode RESULT_INSTALLER_BASE = 0x80020000;
+constexpr ResultCode RESULT_NOT_CONFIRMED = 0x80020643;
+
+// The installer code for a run whose installer (or its start) returned `r`.
+constexpr ResultCode InstallerResult(std::uint32_t r) {
+  return r == 0 ? RESULT_SUCCESS : (RESULT_INSTALLER_BASE | (r & 0xFFFF));
+}

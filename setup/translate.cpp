@@ -1,0 +1,86 @@
+#include "setup/translate.h"
+
+#include "platform/api.h"
+#include "platform/scoped_handle.h"
+
+namespace {
+
+using win::WString;
+
+const WString kPackageSwitch = u"/i:";
+const WString kPatSwitch = u"/PAT:";
+const WString kLogSwitch = u"/log";
+const WString kRemoveSwitch = u"/x:";
+const WString kStrict = u"Strict";
+const WString kDefaultLogPiece = u" /L*v \"dulvinstaller.log\"";
+
+struct LocalMemoryTraits {
+  using Handle = win::HLOCAL;
+  static Handle Empty() { return nullptr; }
+  static void Close(Handle memory) { win::Sys().LocalFree(memory); }
+};
+
+bool Contains(const WString& text, const WString& part) { return text.find(part) != WString::npos; }
+
+WString Tail(const WString& argument) {
+  auto colon = argument.find(u':');
+  return colon == WString::npos ? WString() : argument.substr(colon + 1);
+}
+
+bool HasBlank(const WString& text) { return text.find_first_of(u" \t") != WString::npos; }
+
+WString Quoted(const WString& text) { return u'"' + text + u'"'; }
+
+}  // namespace
+
+bool Translation::PassedThroughContains(const WString& text) const {
+  for (const WString& argument : passedThrough)
+    if (Contains(argument, text)) return true;
+  return false;
+}
+
+WString QuoteForInstaller(const WString& argument) {
+  if (!HasBlank(argument) || Contains(argument, u"\"")) return argument;
+  auto blank = argument.find_first_of(u" \t");
+  auto equals = argument.find(u'=');
+  if (equals != WString::npos && equals > 0 && equals < blank)
+    return argument.substr(0, equals + 1) + Quoted(argument.substr(equals + 1));
+  return Quoted(argument);
+}
+
+ResultCode TranslateArguments(const std::vector<WString>& arguments, Translation& out) {
+  out = Translation();
+  for (const WString& argument : arguments) {
+    if (Contains(argument, kPackageSwitch)) {
+      out.packageArgument = u" /i " + Quoted(Tail(argument));
+    } else if (Contains(argument, kPatSwitch)) {
+      out.patValue = Tail(argument);
+      // The value is enclosed whole: " PAT=" already names the property.
+      bool quote = HasBlank(out.patValue) && !Contains(out.patValue, u"\"");
+      out.installerArguments += u" PAT=" + (quote ? Quoted(out.patValue) : out.patValue);
+    } else if (Contains(argument, kLogSwitch)) {
+      out.installerArguments +=
+          Contains(argument, u":") ? u" /L*v " + Quoted(Tail(argument)) : kDefaultLogPiece;
+    } else {
+      if (Contains(argument, kRemoveSwitch)) {
+        WString tail = Tail(argument);
+        if (!tail.empty() && tail != kStrict) return RESULT_BAD_ARGUMENTS;
+      }
+      out.installerArguments += u' ' + QuoteForInstaller(argument);
+      out.passedThrough.push_back(argument);
+    }
+  }
+  return RESULT_SUCCESS;
+}
+
+ResultCode TranslateCommandLine(Translation& out) {
+  std::vector<WString> arguments;
+  {
+    int count = 0;
+    win::WCHAR** vector = win::Sys().CommandLineToArgvW(win::Sys().GetCommandLineW(), &count);
+    win::ScopedHandle<LocalMemoryTraits> owner(vector);
+    // Index 0 is the program's own path.
+    for (int i = 1; vector != nullptr && i < count; ++i) arguments.emplace_back(vector[i]);
+  }
+  return TranslateArguments(arguments, out);
+}

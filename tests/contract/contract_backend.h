@@ -1,0 +1,24 @@
+// The platform under a contract test: the simulated machine on the host, the
+// real Win32 layer in the Windows build (run under Wine). The same test bodies
+// run against both, so the simulation cannot drift from the platform.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/api.h"
+
+namespace contract {
+
+const char* BackendName();
+win::Api& Platform();
+// A key of the test's own below HKEY_CURRENT_USER, made empty for each test.
+win::HKEY TestRoot();
+std::u16string TestKey();
+void ResetTestKey();
+void CreateKey(const std::u16string& path);  // below TestKey()
+// Writes exactly these bytes, with this type, below TestKey().
+void SetValue(const std::u16string& path, const std::u16string& name, win::DWORD type,
+              const std::vector<win::BYTE>& data);
+
+}  // namespace contract

@@ -1,0 +1,42 @@
+#include "contract/contract_backend.h"
+#include "platform/win32_api.h"
+
+#include <windows.h>
+
+namespace contract {
+namespace {
+const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+}  // namespace
+
+const char* BackendName() { return "Win32"; }
+win::Api& Platform() { return win::RealApi(); }
+win::HKEY TestRoot() { return win::HKeyCurrentUser(); }
+std::u16string TestKey() { return u"Software\\PellworthContract"; }
+
+void ResetTestKey() {
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, W(TestKey()));
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, W(TestKey()));
+  CreateKey(u"");
+}
+
+void CreateKey(const std::u16string& path) {
+  std::u16string full = path.empty() ? TestKey() : TestKey() + u"\\" + path;
+  HKEY key = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, W(full), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS)
+    ::RegCloseKey(key);
+}
+
+void SetValue(const std::u16string& path, const std::u16string& name, win::DWORD type,
+              const std::vector<win::BYTE>& data) {
+  std::u16string full = path.empty() ? TestKey() : TestKey() + u"\\" + path;
+  HKEY key = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, W(full), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+    return;
+  ::RegSetValueExW(key, W(name), 0, type, data.empty() ? nullptr : data.data(),
+                   static_cast<DWORD>(data.size()));
+  ::RegCloseKey(key);
+}
+
+}  // namespace contract

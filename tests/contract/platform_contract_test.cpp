@@ -1,0 +1,130 @@
+// The non-registry calls as the product relies on them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "contract/contract_backend.h"
+#include "platform/scoped_handle.h"
+
+namespace {
+
+class PlatformContract : public testing::Test {
+ protected:
+  win::ScopedSys sys{contract::Platform()};
+};
+
+std::vector<std::u16string> Split(const std::u16string& line) {
+  int count = -1;
+  win::WCHAR** argv = win::Sys().CommandLineToArgvW(line.c_str(), &count);
+  std::vector<std::u16string> out;
+  if (argv == nullptr) return out;
+  for (int i = 0; i < count; ++i) out.emplace_back(argv[i]);
+  EXPECT_EQ(argv[count], nullptr);
+  EXPECT_EQ(win::Sys().LocalFree(argv), nullptr);
+  return out;
+}
+
+// How the platform splits a command line, quotes and backslashes included:
+// the arguments translation sees are these, never the raw text.
+TEST_F(PlatformContract, CommandLineSplitting) {
+  using V = std::vector<std::u16string>;
+  struct Row {
+    const char16_t* line;
+    V arguments;
+  };
+  const Row rows[] = {
+      {u"Setup.exe", {u"Setup.exe"}},
+      {u"Setup.exe /x", {u"Setup.exe", u"/x"}},
+      {u"Setup.exe   /a\t/b  ", {u"Setup.exe", u"/a", u"/b"}},
+      {u"\"C:\\My Dir\\Setup.exe\" /x", {u"C:\\My Dir\\Setup.exe", u"/x"}},
+      {u"Setup.exe \"INSTALLDIR=C:\\Program Files\\P\"", {u"Setup.exe", u"INSTALLDIR=C:\\Program Files\\P"}},
+      {u"Setup.exe A=\"b c\"", {u"Setup.exe", u"A=b c"}},
+      {u"Setup.exe \"\"", {u"Setup.exe", u""}},
+      {u"Setup.exe a\\\\\"b c\"", {u"Setup.exe", u"a\\b c"}},
+      {u"Setup.exe a\\\"b", {u"Setup.exe", u"a\"b"}},
+      {u"Setup.exe a\\\\b", {u"Setup.exe", u"a\\\\b"}},
+      {u"Setup.exe \"a\"\"b\"", {u"Setup.exe", u"a\"b"}},
+      {u"Setup.exe \"\"\"a\"\"\"", {u"Setup.exe", u"\"a\""}},
+      {u"Setup.exe \"unclosed arg", {u"Setup.exe", u"unclosed arg"}},
+      {u"C:\\a\\\"b c\\Setup.exe", {u"C:\\a\\\"b", u"c\\Setup.exe"}},
+      {u"\"C:\\a\\b\"c d", {u"C:\\a\\b", u"c", u"d"}},
+      {u"Setup.exe /PAT:\"x y\" /log", {u"Setup.exe", u"/PAT:x y", u"/log"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(std::string(row.line, row.line + std::char_traits<char16_t>::length(row.line))));
+    EXPECT_EQ(Split(row.line), row.arguments);
+  }
+}
+
+TEST_F(PlatformContract, SystemDirectory) {
+  win::WCHAR buffer[260];
+  win::UINT got = win::Sys().GetSystemDirectoryW(buffer, 260);
+  ASSERT_GT(got, 3u);
+  ASSERT_LT(got, 260u);
+  std::u16string dir(buffer, got);
+  EXPECT_EQ(dir.find(u'\0'), std::u16string::npos);
+  EXPECT_NE(dir.back(), u'\\');
+  // Too small a buffer: the size needed, terminator included.
+  win::WCHAR small[2];
+  EXPECT_EQ(win::Sys().GetSystemDirectoryW(small, 2), got + 1);
+  EXPECT_EQ(win::SystemFilePath(u"msiexec.exe"), dir + u"\\msiexec.exe");
+}
+
+TEST_F(PlatformContract, ModuleFileNameIsCutToTheBuffer) {
+  win::WCHAR full[2048];
+  win::DWORD length = win::Sys().GetModuleFileNameW(nullptr, full, 2048);
+  ASSERT_GT(length, 5u);
+  EXPECT_EQ(full[length], 0);
+  win::WCHAR cut[6];
+  std::memset(cut, 0x55, sizeof cut);
+  EXPECT_EQ(win::Sys().GetModuleFileNameW(nullptr, cut, 5), 5u);
+  EXPECT_EQ(std::u16string(cut, 4), std::u16string(full, 4));
+  // The fifth unit is either the path's own or a NUL; nothing is written past it.
+  EXPECT_TRUE(cut[4] == full[4] || cut[4] == 0);
+  EXPECT_EQ(cut[5], 0x5555);
+  EXPECT_NE(win::Sys().GetModuleHandleW(nullptr), nullptr);
+}
+
+TEST_F(PlatformContract, VersionRecordSizes) {
+  win::OSVERSIONINFOEXW ex{};
+  ex.dwOSVersionInfoSize = sizeof ex;
+  EXPECT_NE(win::Sys().GetVersionExW(reinterpret_cast<win::OSVERSIONINFOW*>(&ex)), 0);
+  EXPECT_EQ(ex.dwPlatformId, win::VER_PLATFORM_WIN32_NT);
+  EXPECT_GE(ex.dwMajorVersion, 5u);
+  EXPECT_NE(ex.wProductType, 0);
+  win::OSVERSIONINFOW plain{};
+  plain.dwOSVersionInfoSize = sizeof plain;
+  EXPECT_NE(win::Sys().GetVersionExW(&plain), 0);
+  EXPECT_EQ(plain.dwMajorVersion, ex.dwMajorVersion);
+  win::OSVERSIONINFOEXW bad{};
+  bad.dwOSVersionInfoSize = 100;
+  EXPECT_EQ(win::Sys().GetVersionExW(reinterpret_cast<win::OSVERSIONINFOW*>(&bad)), 0);
+  EXPECT_EQ(bad.dwMajorVersion, 0u);
+}
+
+TEST_F(PlatformContract, ShellFolderLibraryFromTheSystemFolder) {
+  std::u16string path = win::SystemFilePath(u"shfolder.dll");
+  win::HMODULE library = win::Sys().LoadLibraryW(path.c_str());
+  ASSERT_NE(library, nullptr);
+  EXPECT_NE(win::Sys().GetProcAddress(library, "SHGetFolderPathW"), nullptr);
+  EXPECT_EQ(win::Sys().GetProcAddress(library, "NoSuchEntry"), nullptr);
+  EXPECT_NE(win::Sys().FreeLibrary(library), 0);
+  std::u16string missing = win::SystemFilePath(u"no-such-library.dll");
+  EXPECT_EQ(win::Sys().LoadLibraryW(missing.c_str()), nullptr);
+}
+
+TEST_F(PlatformContract, StartOfAMissingProgramFailsWithoutAHandle) {
+  std::u16string program = win::SystemFilePath(u"no-such-program.exe");
+  win::SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = win::SEE_MASK_NOCLOSEPROCESS;
+  info.lpFile = program.c_str();
+  info.nShow = win::SW_HIDE;
+  EXPECT_EQ(win::Sys().ShellExecuteExW(&info), 0);
+  EXPECT_EQ(info.hProcess, nullptr);
+  auto result = reinterpret_cast<win::ULONG_PTR>(
+      win::Sys().ShellExecuteW(nullptr, u"", program.c_str(), u"", nullptr, win::SW_SHOWNORMAL));
+  EXPECT_LE(result, 32u);
+}
+
+}  // namespace

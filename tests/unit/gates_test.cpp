@@ -1,0 +1,170 @@
+// The platform gates of a run and the choice of road.
+#include "setup/entry.h"
+#include "sim_test.h"
+
+namespace {
+
+class Gates : public SimTest {
+ protected:
+  ResultCode Run() { return SetupMain(0, nullptr); }
+  void Os(win::DWORD major, win::DWORD minor, win::WORD servicePack,
+          win::BYTE productType = win::VER_NT_WORKSTATION,
+          win::DWORD platform = win::VER_PLATFORM_WIN32_NT) {
+    machine.os.major = major;
+    machine.os.minor = minor;
+    machine.os.servicePackMajor = servicePack;
+    machine.os.productType = productType;
+    machine.os.platformId = platform;
+  }
+};
+
+TEST_F(Gates, Wow64RefusesBeforeAnythingElse) {
+  machine.wow64 = true;
+  CommandLine(u"/x:bogus /PAT:1");
+  EXPECT_EQ(Run(), RESULT_WOW64);
+  EXPECT_EQ(machine.CallCount(sim::Call::GetVersionExW), 0);
+  EXPECT_EQ(machine.CallCount(sim::Call::GetCommandLineW), 0);
+}
+
+TEST_F(Gates, FailingWow64QueryIsAnEnvironmentError) {
+  machine.Inject({sim::Call::IsWow64Process});
+  EXPECT_EQ(Run(), RESULT_ENVIRONMENT_ERROR);
+  EXPECT_EQ(machine.CallCount(sim::Call::GetVersionExW), 0);
+}
+
+TEST_F(Gates, VersionTable) {
+  struct Row {
+    const char* name;
+    win::DWORD major, minor;
+    win::WORD servicePack;
+    win::BYTE productType;
+    win::DWORD platform;
+    ResultCode expected;
+  };
+  constexpr auto NT = win::VER_PLATFORM_WIN32_NT;
+  constexpr auto WS = win::VER_NT_WORKSTATION;
+  // A supported run without arguments ends on the install road, missing PAT.
+  const Row rows[] = {
+      {"NT 4.0", 4, 0, 6, WS, NT, RESULT_UNSUPPORTED_PLATFORM},
+      {"Windows 2000", 5, 0, 4, WS, NT, RESULT_UNSUPPORTED_PLATFORM},
+      {"XP SP2", 5, 1, 2, WS, NT, RESULT_UNSUPPORTED_PLATFORM},
+      {"XP SP3", 5, 1, 3, WS, NT, RESULT_BAD_ARGUMENTS},
+      {"XP SP4 (hypothetical)", 5, 1, 4, WS, NT, RESULT_BAD_ARGUMENTS},
+      {"XP x64 / 2003 workstation 5.2", 5, 2, 2, WS, NT, RESULT_UNSUPPORTED_PLATFORM},
+      {"5.3 (hypothetical)", 5, 3, 0, WS, NT, RESULT_BAD_ARGUMENTS},
+      {"Vista no service pack", 6, 0, 0, WS, NT, RESULT_BAD_ARGUMENTS},
+      {"Windows 7", 6, 1, 1, WS, NT, RESULT_BAD_ARGUMENTS},
+      {"Windows 10", 10, 0, 0, WS, NT, RESULT_BAD_ARGUMENTS},
+      {"Server 2008 R2", 6, 1, 1, win::VER_NT_SERVER, NT, RESULT_UNSUPPORTED_PLATFORM},
+      {"Domain controller", 10, 0, 0, win::VER_NT_DOMAIN_CONTROLLER, NT,
+       RESULT_UNSUPPORTED_PLATFORM},
+      {"Server 2003", 5, 2, 2, win::VER_NT_SERVER, NT, RESULT_UNSUPPORTED_PLATFORM},
+      {"Windows 98 platform id", 6, 0, 0, WS, win::VER_PLATFORM_WIN32_WINDOWS,
+       RESULT_UNSUPPORTED_PLATFORM},
+      {"Unknown product type 0", 10, 0, 0, 0, NT, RESULT_BAD_ARGUMENTS},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Os(row.major, row.minor, row.servicePack, row.productType, row.platform);
+    EXPECT_EQ(Run(), row.expected);
+  }
+}
+
+TEST_F(Gates, FailedVersionQueryRefusesThePlatform) {
+  machine.Inject({sim::Call::GetVersionExW});
+  EXPECT_EQ(Run(), RESULT_UNSUPPORTED_PLATFORM);
+  EXPECT_EQ(machine.CallCount(sim::Call::GetCommandLineW), 0);
+}
+
+TEST_F(Gates, RefusedPlatformNeverReadsTheCommandLine) {
+  Os(5, 1, 2);
+  CommandLine(u"/x:bogus");
+  EXPECT_EQ(Run(), RESULT_UNSUPPORTED_PLATFORM);
+  EXPECT_EQ(machine.CallCount(sim::Call::CommandLineToArgvW), 0);
+}
+
+// A snapshot that cannot be built means the platform was never checked: the
+// run stops instead of going on to install or remove.
+TEST_F(Gates, ExceptionWhileBuildingTheSnapshotStopsTheRun) {
+  machine.Inject({sim::Call::GetVersionExW, 0, 1, 0, /*throwBadAlloc=*/true});
+  CommandLine(u"/x");
+  EXPECT_EQ(Run(), RESULT_ENVIRONMENT_ERROR);
+  EXPECT_EQ(machine.CallCount(sim::Call::CommandLineToArgvW), 0);
+  EXPECT_EQ(machine.CallCount(sim::Call::RegOpenKeyExW), 0);
+  EXPECT_TRUE(machine.starts.empty());
+}
+
+TEST_F(Gates, BadRemovalValueIsRejectedBeforeAnythingStarts) {
+  for (const char16_t* arguments : {u"/x:strict", u"/x:STRICT", u"/PAT:v /x:Strict2", u"\"/x: \""}) {
+    SCOPED_TRACE(Show(arguments));
+    CommandLine(arguments);
+    EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);
+  }
+  EXPECT_TRUE(machine.starts.empty());
+  EXPECT_EQ(machine.CallCount(sim::Call::RegOpenKeyExW), 0);
+}
+
+// Which road a command line takes: removal opens the Uninstall key and starts
+// no installer; install starts msiexec.
+TEST_F(Gates, RoadChoice) {
+  machine.Script(machine.SystemFile(u"msiexec.exe"), {});
+  struct Row {
+    const char16_t* arguments;
+    bool removal;
+  };
+  const Row rows[] = {
+      {u"/x", true},
+      {u"/PAT:v /x:Strict", true},
+      {u"/x:", true},
+      {u"/PAT:v a/xb", true},  // a passed-through argument holding /x
+      {u"/PAT:v /X", false},   // capital X is no removal
+      {u"/PAT:v /X:Strict", false},
+      // A value or a path never chooses the road.
+      {u"/PAT:VALUE /log:C:/xlogs/s.log", false},
+      {u"/PAT:a/x", false},
+      {u"/PAT:v /i:C:/xfer/p.msi", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(Show(row.arguments));
+    machine.starts.clear();
+    int opensBefore = machine.CallCount(sim::Call::RegOpenKeyExW);
+    CommandLine(row.arguments);
+    Run();
+    bool startedInstaller = !machine.starts.empty() && machine.starts[0].api == "ShellExecuteExW";
+    EXPECT_EQ(startedInstaller, !row.removal);
+    if (row.removal) {
+      EXPECT_EQ(machine.CallCount(sim::Call::RegOpenKeyExW), opensBefore + 1);
+    }
+  }
+}
+
+TEST_F(Gates, ElevationFollowsTheVersion) {
+  const std::u16string code = u"{11111111-2222-3333-4444-555555555555}";
+  const std::u16string key = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + code;
+  machine.SetString(win::HKeyLocalMachine(), key, u"DisplayName", u"Pellworth");
+  machine.Script(machine.SystemFile(u"MsiExec.exe"), {});
+  CommandLine(u"/x");
+  struct Row {
+    win::DWORD major, minor;
+    win::WORD servicePack;
+    const char16_t* verb;
+  };
+  for (const Row& row : {Row{6, 0, 0, u"runas"}, Row{10, 0, 0, u"runas"}, Row{5, 1, 3, u""}}) {
+    SCOPED_TRACE(row.major);
+    Os(row.major, row.minor, row.servicePack);
+    machine.starts.clear();
+    EXPECT_EQ(Run(), RESULT_SUCCESS);
+    ASSERT_EQ(machine.starts.size(), 1u);
+    EXPECT_TRUE(machine.starts[0].hasVerb);
+    EXPECT_EQ(machine.starts[0].verb, row.verb);
+  }
+}
+
+TEST_F(Gates, NoArgumentVectorMeansNoArguments) {
+  machine.Inject({sim::Call::CommandLineToArgvW});
+  CommandLine(u"/x");
+  EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);  // install road without PAT
+  EXPECT_TRUE(machine.starts.empty());
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+// The install road: the final argument string, the installer run, the
+// folding of its exit code and the HostID confirmation poll.
+#include "setup/entry.h"
+#include "setup/installer_run.h"
+#include "sim_test.h"
+
+#include <optional>
+
+namespace {
+
+const std::u16string kHostIdKey = u"SOFTWARE\\Orvel\\TAVRELQ";
+
+class InstallRoad : public SimTest {
+ protected:
+  std::u16string Msiexec() const { return machine.SystemFile(u"msiexec.exe"); }
+  void Installer(win::DWORD exitCode, win::DWORD runMs = 5000, bool writesHostId = false) {
+    sim::Machine* m = &machine;
+    machine.Script(Msiexec(), {exitCode, runMs, [m, writesHostId] {
+                                 if (writesHostId)
+                                   m->SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID",
+                                                u"H-1");
+                               }});
+  }
+  void HostIdAt(std::uint64_t ms) {
+    sim::Machine* m = &machine;
+    machine.At(ms, [m] { m->SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"H-2"); });
+  }
+  ResultCode Run(const std::u16string& arguments) {
+    CommandLine(arguments);
+    return SetupMain(0, nullptr);
+  }
+  // Each read of HostID opens its key once; the install road opens no other.
+  int Reads() const { return machine.CallCount(sim::Call::RegOpenKeyExW); }
+};
+
+TEST_F(InstallRoad, FinalArgumentStrings) {
+  Installer(0, 1000, true);
+  struct Row {
+    const char16_t* arguments;
+    const char16_t* expected;
+  };
+  const Row rows[] = {
+      {u"/PAT:VALUE /log",
+       u" PAT=VALUE /L*v \"dulvinstaller.log\" /i Setup.msi   REINSTALL=ALL REINSTALLMODE=vomus "
+       u"/quiet"},
+      {u"/i:C:\\pkg\\p.msi /PAT:VALUE /log:C:\\logs\\s.log TARGETDIR=C:\\T",
+       u" PAT=VALUE /L*v \"C:\\logs\\s.log\" TARGETDIR=C:\\T /i \"C:\\pkg\\p.msi\"  REINSTALL=ALL "
+       u"REINSTALLMODE=vomus /quiet"},
+      // A package path with forward slashes keeps the reinstall properties.
+      {u"/PAT:v /i:C:/xfer/p.msi",
+       u" PAT=v /i \"C:/xfer/p.msi\"  REINSTALL=ALL REINSTALLMODE=vomus /quiet"},
+      {u"/PAT:v /log:C:/xlogs/s.log",
+       u" PAT=v /L*v \"C:/xlogs/s.log\" /i Setup.msi   REINSTALL=ALL REINSTALLMODE=vomus /quiet"},
+      {u"/PAT:a/x", u" PAT=a/x /i Setup.msi   REINSTALL=ALL REINSTALLMODE=vomus /quiet"},
+      {u"/PAT:v \"INSTALLDIR=C:\\Program Files\\Pellworth\"",
+       u" PAT=v INSTALLDIR=\"C:\\Program Files\\Pellworth\" /i Setup.msi   REINSTALL=ALL "
+       u"REINSTALLMODE=vomus /quiet"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(Show(row.arguments));
+    machine.starts.clear();
+    machine.DeleteTree(win::HKeyLocalMachine(), kHostIdKey);
+    EXPECT_EQ(Run(row.arguments), RESULT_SUCCESS);
+    ASSERT_EQ(machine.starts.size(), 1u);
+    EXPECT_EQ(machine.starts[0].parameters, row.expected) << Show(machine.starts[0].parameters);
+  }
+}
+
+// The installer is started hidden, by its full path in the system folder, and
+// waited for; nothing else of the record is set.
+TEST_F(InstallRoad, StartsMsiexecFromTheSystemFolderHidden) {
+  Installer(0, 1000, true);
+  machine.systemDirectory = u"D:\\WINNT\\System32";
+  Installer(0, 1000, true);
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
+  ASSERT_EQ(machine.starts.size(), 1u);
+  const sim::ProcessStart& s = machine.starts[0];
+  EXPECT_EQ(s.api, "ShellExecuteExW");
+  EXPECT_EQ(s.file, u"D:\\WINNT\\System32\\msiexec.exe");
+  EXPECT_EQ(s.recordSize, sizeof(win::SHELLEXECUTEINFOW));
+  EXPECT_EQ(s.mask, win::SEE_MASK_NOCLOSEPROCESS);
+  EXPECT_FALSE(s.hasVerb);
+  EXPECT_FALSE(s.hasDirectory);
+  EXPECT_FALSE(s.hasOwner);
+  EXPECT_EQ(s.show, win::SW_HIDE);
+}
+
+TEST_F(InstallRoad, UnknownSystemFolderStartsNothing) {
+  Installer(0);
+  machine.Inject({sim::Call::GetSystemDirectoryW});
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_INSTALLER_BASE | RUN_START_FAILED);
+  EXPECT_TRUE(machine.starts.empty());
+}
+
+TEST_F(InstallRoad, MissingPatStartsNothing) {
+  Installer(0, 1000, true);
+  for (const char16_t* arguments : {u"", u"/log", u"/PAT:", u"/PAT:a /PAT:"}) {
+    SCOPED_TRACE(Show(arguments));
+    EXPECT_EQ(Run(arguments), RESULT_BAD_ARGUMENTS);
+  }
+  EXPECT_TRUE(machine.starts.empty());
+}
+
+TEST_F(InstallRoad, ExitCodeFolding) {
+  struct Row {
+    win::DWORD exitCode;
+    bool hostId;
+    ResultCode expected;
+  };
+  const Row rows[] = {
+      {0, true, RESULT_SUCCESS},
+      {0, false, RESULT_NOT_CONFIRMED},
+      {1603, false, 0x80020643},
+      {1602, false, 0x80020642},
+      {1602, true, RESULT_SUCCESS},  // a confirmed install is a success
+      {3010, false, 0x80020BC2},
+      {3010, true, RESULT_SUCCESS},
+      {0x10000, false, 0x80020000},
+      {0xC0000005, false, 0x80020005},
+      {1619, false, 0x80020653},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.exitCode);
+    machine.DeleteTree(win::HKeyLocalMachine(), kHostIdKey);
+    Installer(row.exitCode, 2000, row.hostId);
+    EXPECT_EQ(Run(u"/PAT:1"), row.expected);
+  }
+}
+
+TEST_F(InstallRoad, FirstReadComesAtOnceWithoutPause) {
+  Installer(0, 4000, true);
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
+  EXPECT_EQ(machine.CallCount(sim::Call::RegQueryValueExW), 1);
+  EXPECT_TRUE(machine.sleeps.empty());
+  EXPECT_EQ(machine.NowMs(), 4000u);
+}
+
+TEST_F(InstallRoad, HostIdWrittenTenSecondsLater) {
+  Installer(0, 3000);
+  HostIdAt(3000 + 10000);
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
+  EXPECT_EQ(Reads(), 21);
+  EXPECT_EQ(machine.sleeps.size(), 20u);
+  EXPECT_EQ(machine.NowMs(), 13000u);
+}
+
+TEST_F(InstallRoad, NeverConfirmedPollsSixtyTimesWithSixtyPauses) {
+  Installer(0, 1000);
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_NOT_CONFIRMED);
+  EXPECT_EQ(Reads(), HOSTID_POLL_ATTEMPTS);
+  EXPECT_EQ(machine.sleeps, std::vector<win::DWORD>(60, 500));
+  EXPECT_EQ(machine.NowMs(), 1000u + 30000u);
+}
+
+TEST_F(InstallRoad, LeftoverHostIdConfirmsAnyRun) {
+  machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"old");
+  Installer(1603, 1000);
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
+}
+
+// Any readable value confirms, whatever its type; an unreadable one does not.
+TEST_F(InstallRoad, ConfirmationNeedsOnlyAReadableValue) {
+  Installer(0, 1000);
+  machine.SetDword(win::HKeyLocalMachine(), kHostIdKey, u"HostID", 7);
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
+  machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", std::u16string(256, u'h'));
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_NOT_CONFIRMED);  // too large for the reader
+}
+
+TEST_F(InstallRoad, DeniedHostIdKeyKeepsWaiting) {
+  Installer(0, 1000);
+  machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"x");
+  machine.DenyAccess(win::HKeyLocalMachine(), kHostIdKey);
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_NOT_CONFIRMED);
+  EXPECT_EQ(machine.sleeps.size(), 60u);
+}
+
+// Each failure of the run, then the full poll; the process handle is closed
+// on every path.
+TEST_F(InstallRoad, RunFailures) {
+  struct Row {
+    const char* name;
+    std::optional<sim::Fault> fault;
+    bool scripted;
+    win::DWORD expected;
+  };
+  const Row rows[] = {
+      {"start refused", sim::Fault{sim::Call::ShellExecuteExW}, true, RUN_START_FAILED},
+      {"program missing", std::nullopt, false, RUN_START_FAILED},
+      {"wait failed", sim::Fault{sim::Call::WaitForSingleObject}, true, RUN_WAIT_FAILED},
+      {"no exit code", sim::Fault{sim::Call::GetExitCodeProcess}, true, RUN_NO_EXIT_CODE},
+      {"exception in the wait", sim::Fault{sim::Call::WaitForSingleObject, 0, 1, 0, true}, true,
+       RUN_UNEXPECTED},
+      {"exception in the start", sim::Fault{sim::Call::ShellExecuteExW, 0, 1, 0, true}, true,
+       RUN_UNEXPECTED},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    sim::Machine m;
+    win::ScopedSys use(m);
+    if (row.scripted) m.Script(m.SystemFile(u"msiexec.exe"), {0, 1000});
+    if (row.fault) m.Inject(*row.fault);
+    EXPECT_EQ(RunAndWait(u"/i x", m.SystemFile(u"msiexec.exe")), row.expected);
+    EXPECT_EQ(m.OpenResources(), std::vector<std::string>()) << m.Dump();
+  }
+}
+
+TEST_F(InstallRoad, RunFailureFoldsUnlessConfirmed) {
+  Installer(0);
+  machine.Inject({sim::Call::GetExitCodeProcess});
+  EXPECT_EQ(Run(u"/PAT:1"), 0x80020004u);
+  machine.Inject({sim::Call::WaitForSingleObject, 0, 1, 0, true});
+  EXPECT_EQ(Run(u"/PAT:1"), 0x8002FFFFu);
+  machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"x");
+  machine.Inject({sim::Call::ShellExecuteExW, 2});
+  EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
+}
+
+TEST_F(InstallRoad, EmptyArgumentsPassNoParameters) {
+  sim::Machine m;
+  win::ScopedSys use(m);
+  m.Script(u"C:\\p.exe", {5, 10});
+  EXPECT_EQ(RunAndWait(u"", u"C:\\p.exe"), 5u);
+  ASSERT_EQ(m.starts.size(), 1u);
+  EXPECT_FALSE(m.starts[0].hasParameters);
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// Translation of the program's switches into the installer argument string.
+#include "setup/translate.h"
+#include "sim_test.h"
+
+namespace {
+
+using Args = std::vector<std::u16string>;
+
+struct Row {
+  const char* name;
+  Args arguments;
+  const char16_t* installerArguments;
+  const char16_t* packageArgument;
+  const char16_t* patValue;
+};
+
+TEST(Translate, Rules) {
+  const Row rows[] = {
+      {"no arguments", {}, u"", u"", u""},
+      {"pat and default log", {u"/PAT:VALUE", u"/log"},
+       u" PAT=VALUE /L*v \"dulvinstaller.log\"", u"", u"VALUE"},
+      {"package, pat, log path, property",
+       {u"/i:C:\\pkg\\p.msi", u"/PAT:VALUE", u"/log:C:\\logs\\s.log", u"TARGETDIR=C:\\T"},
+       u" PAT=VALUE /L*v \"C:\\logs\\s.log\" TARGETDIR=C:\\T", u" /i \"C:\\pkg\\p.msi\"", u"VALUE"},
+      {"strict removal passed through", {u"/x:Strict", u"/qn"}, u" /x:Strict /qn", u"", u""},
+      {"empty package", {u"/i:"}, u"", u" /i \"\"", u""},
+      {"empty log path", {u"/log:"}, u" /L*v \"\"", u"", u""},
+      {"empty then later pat", {u"/PAT:", u"/PAT:b"}, u" PAT= PAT=b", u"", u"b"},
+      {"later empty pat empties the value", {u"/PAT:a", u"/PAT:"}, u" PAT=a PAT=", u"", u""},
+      {"two packages: the last wins", {u"/i:a.msi", u"/i:b.msi"}, u"", u" /i \"b.msi\"", u""},
+      {"two logs", {u"/log", u"/log:x.log"},
+       u" /L*v \"dulvinstaller.log\" /L*v \"x.log\"", u"", u""},
+      {"x colon alone", {u"/x:"}, u" /x:", u"", u""},
+      {"capital switches pass through", {u"/X:anything", u"/I:pkg.msi", u"/pat:V", u"/LOG"},
+       u" /X:anything /I:pkg.msi /pat:V /LOG", u"", u""},
+      {"switch text inside an argument", {u"a/log"}, u" /L*v \"dulvinstaller.log\"", u"", u""},
+      {"package switch is tested before PAT", {u"/i:x/PAT:y"}, u"", u" /i \"x/PAT:y\"", u""},
+      {"tail starts at the first colon", {u"x:/i:p.msi"}, u"", u" /i \"/i:p.msi\"", u""},
+      {"pat value with a colon", {u"/PAT:a:b"}, u" PAT=a:b", u"", u"a:b"},
+      {"pat value holding /x stays a value", {u"/PAT:a/x"}, u" PAT=a/x", u"", u"a/x"},
+      // Arguments with blanks reach the installer as one argument.
+      {"property with a blank", {u"INSTALLDIR=C:\\Program Files\\Pellworth"},
+       u" INSTALLDIR=\"C:\\Program Files\\Pellworth\"", u"", u""},
+      {"property with a tab", {u"A=b\tc"}, u" A=\"b\tc\"", u"", u""},
+      {"plain argument with a blank", {u"some thing"}, u" \"some thing\"", u"", u""},
+      {"equals after the blank is no property", {u"a b=c"}, u" \"a b=c\"", u"", u""},
+      {"empty name is no property", {u"=a b"}, u" \"=a b\"", u"", u""},
+      {"argument with a quote stays as delivered", {u"A=\"b c\""}, u" A=\"b c\"", u"", u""},
+      {"pat value with a blank", {u"/PAT:a b"}, u" PAT=\"a b\"", u"", u"a b"},
+      {"pat value with blank and equals is quoted whole", {u"/PAT:a=b c"}, u" PAT=\"a=b c\"", u"",
+       u"a=b c"},
+      {"pat value with a quote stays", {u"/PAT:a \"b"}, u" PAT=a \"b", u"", u"a \"b"},
+      {"empty argument", {u""}, u" ", u"", u""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Translation t;
+    ASSERT_EQ(TranslateArguments(row.arguments, t), RESULT_SUCCESS);
+    EXPECT_EQ(t.installerArguments, row.installerArguments) << Show(t.installerArguments);
+    EXPECT_EQ(t.packageArgument, row.packageArgument) << Show(t.packageArgument);
+    EXPECT_EQ(t.patValue, row.patValue) << Show(t.patValue);
+  }
+}
+
+TEST(Translate, RejectsRemovalValuesOtherThanStrict) {
+  for (const char16_t* value : {u"/x:strict", u"/x:STRICT", u"/x:Strict ", u"/x:Strictly",
+                                u"a/x:Strict:b"}) {
+    SCOPED_TRACE(Show(value));
+    Translation t;
+    EXPECT_EQ(TranslateArguments({u"/PAT:v", value}, t), RESULT_BAD_ARGUMENTS);
+  }
+}
+
+TEST(Translate, StopsAtTheRejectedArgument) {
+  // A later argument would be a second rejection: the first one decides.
+  Translation t;
+  EXPECT_EQ(TranslateArguments({u"/x:bad", u"/PAT:v"}, t), RESULT_BAD_ARGUMENTS);
+  EXPECT_TRUE(t.patValue.empty());
+}
+
+TEST(Translate, OnlyPassedThroughArgumentsAreKept) {
+  Translation t;
+  ASSERT_EQ(TranslateArguments({u"/PAT:a/x", u"/log:C:/xlogs/s.log", u"/i:C:/xfer/p.msi", u"/qn",
+                                u"/x:Strict"},
+                               t),
+            RESULT_SUCCESS);
+  EXPECT_EQ(t.passedThrough, (Args{u"/qn", u"/x:Strict"}));
+  EXPECT_TRUE(t.PassedThroughContains(u"/x:Strict"));
+  Translation u;
+  ASSERT_EQ(TranslateArguments({u"/PAT:a/x:Strict", u"/log:C:/x"}, u), RESULT_SUCCESS);
+  EXPECT_FALSE(u.PassedThroughContains(u"/x"));
+}
+
+class TranslateCommandLineTest : public SimTest {};
+
+// The platform splits the command line: quotes are gone before the rules run,
+// and the program's own path is skipped. The vector is given back.
+TEST_F(TranslateCommandLineTest, ReadsTheProcessCommandLine) {
+  machine.commandLine =
+      u"\"C:\\Users\\a b\\Setup.exe\" /PAT:\"x y\" \"INSTALLDIR=C:\\Program Files\\P\" /log";
+  Translation t;
+  ASSERT_EQ(TranslateCommandLine(t), RESULT_SUCCESS);
+  EXPECT_EQ(t.installerArguments,
+            u" PAT=\"x y\" INSTALLDIR=\"C:\\Program Files\\P\" /L*v \"dulvinstaller.log\"");
+  EXPECT_EQ(t.patValue, u"x y");
+  EXPECT_EQ(machine.CallCount(sim::Call::LocalFree), 1);
+}
+
+TEST_F(TranslateCommandLineTest, RejectionStillGivesTheVectorBack) {
+  CommandLine(u"/x:no /PAT:1");
+  Translation t;
+  EXPECT_EQ(TranslateCommandLine(t), RESULT_BAD_ARGUMENTS);
+  EXPECT_EQ(machine.CallCount(sim::Call::LocalFree), 1);
+}
+
+TEST_F(TranslateCommandLineTest, NoVectorMeansNoArguments) {
+  machine.Inject({sim::Call::CommandLineToArgvW});
+  CommandLine(u"/PAT:1 /log");
+  Translation t;
+  EXPECT_EQ(TranslateCommandLine(t), RESULT_SUCCESS);
+  EXPECT_EQ(t.installerArguments, u"");
+  EXPECT_EQ(t.patValue, u"");
+  EXPECT_EQ(machine.CallCount(sim::Call::LocalFree), 0);
+}
+
+}  // namespace

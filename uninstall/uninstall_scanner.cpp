@@ -1,0 +1,114 @@
+#include "uninstall/uninstall_scanner.h"
+
+#include "dfc/constants.h"
+#include "platform/api.h"
+#include "uninstall/registry_reader.h"
+#include "uninstall/trace.h"
+
+const win::WString kUninstallProgram = u"MsiExec.exe";
+
+namespace {
+const win::WString kUninstallKeyPath = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+const char16_t* UiSwitch(win::LONG level) {
+  switch (level) {
+    case 1: return u" /qn";
+    case 2: return u" /qn+";
+    case 3: return u" /qb";
+    case 4: return u" /qb+";
+    case 5: return u" /qf";
+    default: return u"";
+  }
+}
+}  // namespace
+
+bool IsProductCodeForm(const win::WString& name) {
+  return name.size() >= 38 && name[0] == u'{' && name[37] == u'}' && name[9] == u'-' &&
+         name[14] == u'-' && name[19] == u'-' && name[24] == u'-';
+}
+
+UninstallScanner::UninstallScanner(bool runElevated)
+    : productName_(DFC::kProductDisplayName),
+      uninstallKeyPath_(kUninstallKeyPath),
+      runElevated_(runElevated) {}
+
+void UninstallScanner::Trace(win::LONG status, const win::WString& message) const {
+  if (traceEnabled_) WriteTrace(status, message);
+}
+
+bool UninstallScanner::ScanAndRemove() {
+  completedWithoutLaunch_ = false;
+  win::LONG status = win::Sys().RegOpenKeyExW(win::HKeyLocalMachine(), uninstallKeyPath_.c_str(),
+                                              0, win::KEY_READ, uninstallKey_.Receive());
+  if (status != win::ERROR_SUCCESS) {
+    Trace(status, u"fail in RegOpenKeyEx()");
+    Trace(0, u"regHive : " + uninstallKeyPath_);
+    return false;
+  }
+  win::DWORD subkeys = 0;
+  status = win::Sys().RegQueryInfoKeyW(uninstallKey_.Get(), nullptr, nullptr, nullptr, &subkeys,
+                                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr);
+  if (status != win::ERROR_SUCCESS) {
+    Trace(status, u"fail in RegQueryInfoKey()");
+    return false;
+  }
+
+  win::WString displayName;
+  win::WString uninstallString;
+  for (win::DWORD index = 0; index < subkeys; ++index) {
+    win::WString name(KEY_NAME_CHARS, u'\0');
+    win::DWORD length = KEY_NAME_CHARS;
+    if (win::Sys().RegEnumKeyExW(uninstallKey_.Get(), index, &name[0], &length, nullptr, nullptr,
+                                 nullptr, nullptr) != win::ERROR_SUCCESS)
+      continue;  // vanished since it was counted
+    name.resize(length < KEY_NAME_CHARS ? length : KEY_NAME_CHARS);
+
+    if (ReadRegistryString(uninstallKey_.Get(), name, u"DisplayName", displayName) !=
+        win::ERROR_SUCCESS)
+      continue;
+    ReadRegistryString(uninstallKey_.Get(), name, u"UninstallString", uninstallString);
+    Trace(0, u"-------------------------------------------------------");
+    Trace(0, u"DisplayName     : " + displayName);
+    Trace(0, u"UninstallString : " + uninstallString);
+    if (displayName != productName_) continue;
+
+    switch (RemoveMatchingEntry(name)) {
+      case Removal::PassOver: break;
+      case Removal::Finished: return true;
+      case Removal::Failed: return false;
+    }
+  }
+  completedWithoutLaunch_ = true;
+  return true;
+}
+
+UninstallScanner::Removal UninstallScanner::RemoveMatchingEntry(const win::WString& subkeyName) {
+  if (forceDelete_) {
+    Trace(0, u"Force delete registry");
+    win::LONG status = win::Sys().RegDeleteKeyW(uninstallKey_.Get(), subkeyName.c_str());
+    if (status != win::ERROR_SUCCESS) {
+      Trace(status, u"fail in RegDeleteKeyEx()");
+      return Removal::Failed;
+    }
+    completedWithoutLaunch_ = true;
+    return Removal::Finished;
+  }
+
+  if (!IsProductCodeForm(subkeyName)) return Removal::PassOver;
+  win::WString program = kUninstallProgram;
+  win::WString parameters = u" /x" + subkeyName + UiSwitch(uiLevel_);
+  Trace(0, u"Execute string is  : " + program);
+  Trace(0, u"Argument string is : " + parameters);
+  // Started by its full path in the system folder, never by bare name; when
+  // that folder is unknown the start counts as refused.
+  win::WString path = win::SystemFilePath(program);
+  win::DWORD started = 0;
+  if (!path.empty()) {
+    auto result = win::Sys().ShellExecuteW(nullptr, runElevated_ ? u"runas" : u"", path.c_str(),
+                                           parameters.c_str(), nullptr, win::SW_SHOWNORMAL);
+    started = static_cast<win::DWORD>(reinterpret_cast<win::ULONG_PTR>(result));
+  }
+  Trace(static_cast<win::LONG>(started), u"Execute uninstall");
+  return started > 32 ? Removal::Finished : Removal::Failed;
+}

@@ -1,0 +1,57 @@
+// UninstallScanner: finds an earlier installation of the product among the
+// machine's Uninstall entries and removes the first one it can.
+//
+// ScanAndRemove walks the subkeys of the Uninstall key below HKLM
+// in enumeration order. An entry matches when its
+// "DisplayName" is exactly the product's display name. A match whose key name
+// is a product code is uninstalled through MsiExec.exe (started, not waited
+// for); one whose key name is not is passed over. In force-delete mode the
+// matching entry's key is deleted instead.
+//
+//   false                          the key could not be opened or counted, or
+//                                  the removal of a match failed
+//   true, completedWithoutLaunch   nothing was started (no match, or a forced delete)
+//   true, !completedWithoutLaunch  an uninstall was started
+//
+// The Uninstall key stays open from the scan until the scanner is destroyed.
+#pragma once
+
+#include "platform/scoped_handle.h"
+#include "platform/win_types.h"
+
+constexpr win::DWORD KEY_NAME_CHARS = 256;
+extern const win::WString kUninstallProgram;  // "MsiExec.exe", found in the system folder
+
+class UninstallScanner {
+ public:
+  explicit UninstallScanner(bool runElevated);
+  UninstallScanner(const UninstallScanner&) = delete;
+  UninstallScanner& operator=(const UninstallScanner&) = delete;
+
+  bool ScanAndRemove();
+
+  bool completedWithoutLaunch() const { return completedWithoutLaunch_; }
+
+  // Settings the driver leaves as constructed.
+  void setForceDelete(bool on) { forceDelete_ = on; }
+  void setTraceEnabled(bool on) { traceEnabled_ = on; }
+  void setUiLevel(win::LONG level) { uiLevel_ = level; }
+
+ private:
+  enum class Removal { PassOver, Finished, Failed };
+  Removal RemoveMatchingEntry(const win::WString& subkeyName);
+  void Trace(win::LONG status, const win::WString& message) const;
+
+  win::WString productName_;
+  win::WString uninstallKeyPath_;
+  bool forceDelete_ = false;
+  bool runElevated_;
+  bool traceEnabled_ = false;
+  win::LONG uiLevel_ = 1;
+  win::ScopedRegKey uninstallKey_;
+  bool completedWithoutLaunch_ = false;
+};
+
+// Whether `name` has the shape of a product code: at least 38 units, "{" at 0,
+// "}" at 37 and "-" at 9, 14, 19 and 24. No other unit is looked at.
+bool IsProductCodeForm(const win::WString& name);
