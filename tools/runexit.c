@@ -3,7 +3,9 @@
  * on its own standard output: the full 32-bit exit code in hex and the run
  * time from start to exit in milliseconds, both taken on the Windows side.
  * The child inherits the standard handles, so anything it writes comes first.
- * Usage: runexit.exe PROGRAM [ARGUMENTS...]  (the rest of the line is passed on as it stands) */
+ * Usage: runexit.exe PROGRAM [ARGUMENTS...]  (the rest of the line is passed on as it stands)
+ * When RUNEXIT_CMDLINE is set, it is the child's whole command line instead,
+ * exactly as given: no layer between the test and the child re-quotes it. */
 #include <windows.h>
 #include <stdio.h>
 #include <wchar.h>
@@ -21,11 +23,20 @@ static const wchar_t* SkipProgramName(const wchar_t* line) {
 }
 
 int wmain(void) {
-  const wchar_t* rest = SkipProgramName(GetCommandLineW());
-  size_t n = wcslen(rest) + 1;
-  wchar_t* line = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, n * sizeof(wchar_t));
-  if (!line) return 2;
-  memcpy(line, rest, n * sizeof(wchar_t));
+  wchar_t* line;
+  DWORD fromEnv = GetEnvironmentVariableW(L"RUNEXIT_CMDLINE", NULL, 0);
+  if (fromEnv > 0) {
+    line = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, fromEnv * sizeof(wchar_t));
+    if (!line) return 2;
+    GetEnvironmentVariableW(L"RUNEXIT_CMDLINE", line, fromEnv);
+    SetEnvironmentVariableW(L"RUNEXIT_CMDLINE", NULL);
+  } else {
+    const wchar_t* rest = SkipProgramName(GetCommandLineW());
+    size_t n = wcslen(rest) + 1;
+    line = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, n * sizeof(wchar_t));
+    if (!line) return 2;
+    memcpy(line, rest, n * sizeof(wchar_t));
+  }
   if (!*line) {
     fprintf(stderr, "usage: runexit.exe PROGRAM [ARGUMENTS...]\n");
     return 2;

@@ -1,1 +1,83 @@
+// The real install road: Setup.exe, msiexec and the demo packages under Wine.
+#include "e2e/e2e_test.h"
 
+namespace e2e {
+namespace {
+
+class InstallE2E : public ProductTest {};
+
+TEST_F(InstallE2E, InstallThenRepair) {
+  RunResult run = wine.Start(
+      "C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-1001 /log:C:\\work\\i.log");
+  ExpectSilentExit(run, 0);
+  EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), "H-1001");
+  EXPECT_TRUE(wine.FileExists("C:\\work\\i.log"));
+  EXPECT_TRUE(wine.FileExists("C:\\Program Files\\Pellworth\\pellworth.txt"));
+  EXPECT_EQ(InstalledCount(), 1);
+  // The same command line again repairs: the product rewrites its HostID.
+  run = wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-1002");
+  ExpectSilentExit(run, 0);
+  EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), "H-1002");
+  EXPECT_EQ(InstalledCount(), 1);
+}
+
+TEST_F(InstallE2E, DefaultLogAndDefaultPackageInTheCurrentFolder) {
+  wine.Shell("cp " + wine.HostPath("C:\\work\\pellworth-normal.msi") + " " +
+             wine.HostPath("C:\\work\\Setup.msi"));
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /PAT:H-2 /log"), 0);
+  EXPECT_TRUE(wine.FileExists("C:\\work\\dulvinstaller.log"));
+  EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), "H-2");
+}
+
+TEST_F(InstallE2E, InstallDirWithASpace) {
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-3 "
+                              "\"INSTALLDIR=C:\\Pell Dir\\Pellworth\""),
+                   0);
+  EXPECT_TRUE(wine.FileExists("C:\\Pell Dir\\Pellworth\\pellworth.txt"));
+  wine.Shell("rm -rf '" + wine.HostPath("C:\\Pell Dir") + "'");
+}
+
+TEST_F(InstallE2E, PatValueWithASpace) {
+  ExpectSilentExit(
+      wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi \"/PAT:host 4\""), 0);
+  EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), "host 4");
+}
+
+TEST_F(InstallE2E, NeverConfirmedAfterAboutThirtySeconds) {
+  RunResult run = wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-nohostid.msi /PAT:H-5");
+  ExpectSilentExit(run, 0x80020643);
+  EXPECT_GE(run.ms, 29000);
+  EXPECT_EQ(InstalledCount(), 1);
+}
+
+TEST_F(InstallE2E, FailingInstallCarriesTheInstallerCode) {
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-fails.msi /PAT:H-6"),
+                   0x80020643);
+  EXPECT_EQ(InstalledCount(), 0);
+}
+
+// The low half is whatever msiexec itself answers for a missing package.
+TEST_F(InstallE2E, MissingPackageCarriesMsiexecsOwnCode) {
+  RunResult direct = wine.Start("C:\\windows\\system32\\msiexec.exe /i C:\\work\\absent.msi /quiet");
+  ASSERT_TRUE(direct.finished);
+  ASSERT_NE(direct.exitCode, 0u);
+  RunResult run = wine.Start("C:\\work\\Setup.exe /i:C:\\work\\absent.msi /PAT:H-7");
+  ExpectSilentExit(run, 0x80020000 | (direct.exitCode & 0xFFFF));
+}
+
+// A program named msiexec.exe beside Setup.exe, and in the current folder,
+// is never run: the installer comes from the system folder.
+TEST_F(InstallE2E, PlantedMsiexecIsNotRun) {
+  std::string work = wine.HostPath("C:\\work");
+  wine.Shell("mkdir -p " + work + "/planted && cp " + work + "/Setup.exe " + work +
+             "/planted/ && cp " + work + "/planted.exe " + work + "/planted/msiexec.exe && cp " +
+             work + "/planted.exe " + work + "/msiexec.exe");
+  RunResult run = wine.Start("C:\\work\\planted\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-8");
+  ExpectSilentExit(run, 0);
+  EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), "H-8");
+  EXPECT_FALSE(wine.FileExists("C:\\work\\msiexec.exe.ran"));
+  EXPECT_FALSE(wine.FileExists("C:\\work\\planted\\msiexec.exe.ran"));
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,1 +1,63 @@
+// The real removal road: Setup.exe /x starts the product's uninstall.
+#include "e2e/e2e_test.h"
 
+namespace e2e {
+namespace {
+
+class RemovalE2E : public ProductTest {
+ protected:
+  void Install() {
+    ExpectSilentExit(
+        wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-9"), 0);
+    ASSERT_EQ(InstalledCount(), 1);
+  }
+};
+
+TEST_F(RemovalE2E, RemovesTheInstalledProduct) {
+  Install();
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x"), 0);
+  wine.WaitForAll();  // Setup.exe does not wait for the uninstall it started
+  EXPECT_EQ(InstalledCount(), 0);
+  EXPECT_FALSE(wine.RegistryValue(kHostIdKey, "HostID"));
+  EXPECT_FALSE(wine.FileExists("C:\\Program Files\\Pellworth\\pellworth.txt"));
+}
+
+TEST_F(RemovalE2E, NothingInstalled) {
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x:Strict"), 1);
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x"), 0);
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x:"), 0);
+}
+
+TEST_F(RemovalE2E, StrictRemovalThatStartsAnUninstall) {
+  Install();
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x:Strict"), 0);
+  wine.WaitForAll();
+  EXPECT_EQ(InstalledCount(), 0);
+}
+
+// An entry named like the product but not keyed by a product code is passed
+// over; the real product behind it is removed.
+TEST_F(RemovalE2E, DecoyEntryIsPassedOver) {
+  Install();
+  std::string decoy = std::string("HKLM\\") + kUninstallKey + "\\AAA Pellworth decoy";
+  wine.Shell("wine reg add '" + decoy + "' /v DisplayName /d Pellworth /f >/dev/null 2>&1");
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x"), 0);
+  wine.WaitForAll();
+  EXPECT_EQ(InstalledCount(), 1);  // the decoy alone is left
+  EXPECT_TRUE(wine.RegistryKeyExists(std::string(kUninstallKey) + "\\AAA Pellworth decoy"));
+  EXPECT_FALSE(wine.RegistryValue(kHostIdKey, "HostID"));
+  wine.Shell("wine reg delete '" + decoy + "' /f >/dev/null 2>&1");
+}
+
+// A log path with forward slashes is a value, not a removal switch.
+TEST_F(RemovalE2E, ForwardSlashLogPathStillInstalls) {
+  wine.Shell("mkdir -p " + wine.HostPath("C:\\work\\xlogs"));
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-10 "
+                              "/log:C:/work/xlogs/s.log"),
+                   0);
+  EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), "H-10");
+  EXPECT_TRUE(wine.FileExists("C:\\work\\xlogs\\s.log"));
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,57 @@
+// Shared pieces of the end-to-end tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "e2e/wine_session.h"
+
+namespace e2e {
+
+inline std::string Hex(std::uint32_t code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08x", code);
+  return text;
+}
+
+// Setup.exe must finish with `expected` and write nothing at all.
+inline void ExpectSilentExit(const RunResult& run, std::uint32_t expected) {
+  ASSERT_TRUE(run.finished) << "no exit code; output: " << run.output << run.errors;
+  EXPECT_EQ(Hex(run.exitCode), Hex(expected));
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.errors, "");
+}
+
+}  // namespace e2e
+
+namespace e2e {
+
+inline const char* kHostIdKey = "SOFTWARE\\Orvel\\TAVRELQ";
+inline const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// Each test starts from a machine without the product: every demo package
+// removed, HostID gone, and no files left from an earlier test.
+class ProductTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    wine.Shell(
+        "for p in normal nohostid fails; do wine msiexec /x C:\\\\work\\\\pellworth-$p.msi /qn "
+        ">/dev/null 2>&1; done; wine reg delete 'HKLM\\SOFTWARE\\Orvel' /f >/dev/null 2>&1; "
+        "wineserver -w; cd " + wine.HostPath("C:\\work") +
+        " && rm -rf *.log *.ran Setup.msi msiexec.exe planted xlogs; true");
+    ASSERT_FALSE(wine.RegistryValue(kHostIdKey, "HostID")) << "HostID left behind";
+  }
+  // The product's entries in the Uninstall key, by display name.
+  int InstalledCount() {
+    std::string text;
+    wine.Shell("wine reg query 'HKLM\\" + std::string(kUninstallKey) +
+                   "' /s 2>/dev/null | tr -d '\\r' | grep -cE 'DisplayName +REG_SZ +Pellworth$'",
+               &text);
+    return std::atoi(text.c_str());
+  }
+  WinePrefix& wine = SharedPrefix();
+};
+
+}  // namespace e2e

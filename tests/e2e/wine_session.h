@@ -1,0 +1,54 @@
+// A throw-away Wine prefix for the end-to-end tests, and the runs made in it.
+// The real Setup.exe, the tools and the demo packages are copied to C:\work;
+// every exit code is read on the Windows side in full 32 bits.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace e2e {
+
+struct RunResult {
+  bool finished = false;    // the launcher reported an exit code
+  std::uint32_t exitCode = 0;
+  double ms = 0;            // start to exit, measured on the Windows side
+  std::string output;       // what the program wrote on standard output
+  std::string errors;       // what it wrote on standard error
+};
+
+class WinePrefix {
+ public:
+  // `arch` is "win32" or "win64"; the prefix lives in a fresh temporary folder.
+  explicit WinePrefix(const std::string& arch = "win32");
+  ~WinePrefix();
+  WinePrefix(const WinePrefix&) = delete;
+  WinePrefix& operator=(const WinePrefix&) = delete;
+
+  // Runs `commandLine` (a Windows command line, exactly as given) through the
+  // launcher, in the Windows folder `directory`.
+  RunResult Start(const std::string& commandLine, const std::string& directory = "C:\\work");
+  // Runs a Linux shell command with this prefix's environment; answers its exit status.
+  int Shell(const std::string& command, std::string* output = nullptr);
+  void SetWindowsVersion(const std::string& version);  // winecfg -v
+  void WaitForAll();                                   // wineserver -w
+  // A registry value below HKLM as `reg query` prints it, or nothing.
+  std::optional<std::string> RegistryValue(const std::string& key, const std::string& name);
+  bool RegistryKeyExists(const std::string& key);
+  // The Linux path of a Windows path on drive C.
+  std::string HostPath(const std::string& windowsPath) const;
+  bool FileExists(const std::string& windowsPath) const;
+
+ private:
+  std::string root_;
+  std::string env_;
+};
+
+// The prefix shared by the tests of this run (created on first use).
+WinePrefix& SharedPrefix();
+
+// Where the build put the Windows programs and the packages.
+std::string WindowsBin();
+std::string Packages();
+
+}  // namespace e2e
