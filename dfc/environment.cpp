@@ -1,8 +1,10 @@
 #include "dfc/environment.h"
 
+#include "platform/api.h"
+
 namespace DFC {
 
-DFCEnvironment::DFCEnvironment() = default;
+DFCEnvironment::DFCEnvironment() : arguments_(win::Sys().GetCommandLineW()) {}
 DFCEnvironment::~DFCEnvironment() = default;
 
 }  // namespace DFC

@@ -4,7 +4,11 @@
 // of them destroys those already built and reaches the caller.
 #pragma once
 
+#include "dfc/arguments.h"
+#include "dfc/config_info.h"
 #include "dfc/os_info.h"
+#include "dfc/process_info.h"
+#include "dfc/version_info.h"
 
 namespace DFC {
 
@@ -15,10 +19,20 @@ class DFCEnvironment {
   DFCEnvironment(const DFCEnvironment&) = delete;
   DFCEnvironment& operator=(const DFCEnvironment&) = delete;
 
+  const VersionInfo& versionInfo() const { return versionInfo_; }
+  const NameInfo& nameInfo() const { return nameInfo_; }
   const OSInfo& osInfo() const { return osInfo_; }
+  const ProcessInfo& processInfo() const { return processInfo_; }
+  const ConfigInfo& configInfo() const { return configInfo_; }
+  const DFCArguments& arguments() const { return arguments_; }
 
  private:
+  VersionInfo versionInfo_;
+  NameInfo nameInfo_;
   OSInfo osInfo_;
+  ProcessInfo processInfo_;
+  ConfigInfo configInfo_;
+  DFCArguments arguments_;
 };
 
 }  // namespace DFC

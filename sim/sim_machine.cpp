@@ -136,6 +136,9 @@ struct Machine::ArgvStorage {
 };
 
 Machine::Machine() : localMachine_(new Key), currentUser_(new Key) {
+  // Room enough that recording a call allocates nothing: an allocation
+  // failure injected into a run then lands in the product, not here.
+  callLog.reserve(1 << 16);
   localMachine_->name = u"HKEY_LOCAL_MACHINE";
   currentUser_->name = u"HKEY_CURRENT_USER";
   computerNamesEx = {
@@ -156,6 +159,7 @@ Machine::~Machine() = default;
 
 const Fault* Machine::Enter(Call call) {
   int n = callCounts_[static_cast<int>(call)]++;
+  if (callLog.size() < callLog.capacity()) callLog.push_back(call);
   for (const Fault& f : faults_) {
     if (f.call == call && n >= f.occurrence && n < f.occurrence + f.times) {
       if (f.throwBadAlloc) throw std::bad_alloc();

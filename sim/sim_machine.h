@@ -163,6 +163,7 @@ class Machine final : public win::Api {
     faults_.push_back(fault);
   }
   int CallCount(Call call) const { return callCounts_[static_cast<int>(call)]; }
+  std::vector<Call> callLog;  // every call, in order
 
   // ---- Accounting: everything handed out and not given back.
   std::vector<std::string> OpenResources() const;

@@ -55,7 +55,7 @@ WinePrefix::WinePrefix(const std::string& arch) {
   std::string work = HostPath("C:\\work");
   EXPECT_EQ(Shell("mkdir -p " + Quote(work) + " && cp " + Quote(WindowsBin()) +
                   "/Setup.exe " + Quote(WindowsBin()) + "/runexit.exe " + Quote(WindowsBin()) +
-                  "/planted.exe " + Quote(Packages()) + "/*.msi " + Quote(work)),
+                  "/planted.exe " + Quote(WindowsBin()) + "/snapshot.exe " + Quote(Packages()) + "/*.msi " + Quote(work)),
             0);
 }
 

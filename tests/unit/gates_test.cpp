@@ -71,9 +71,9 @@ TEST_F(Gates, VersionTable) {
 }
 
 TEST_F(Gates, FailedVersionQueryRefusesThePlatform) {
-  machine.Inject({sim::Call::GetVersionExW});
+  machine.Inject({sim::Call::GetVersionExW, 0, 100});
   EXPECT_EQ(Run(), RESULT_UNSUPPORTED_PLATFORM);
-  EXPECT_EQ(machine.CallCount(sim::Call::GetCommandLineW), 0);
+  EXPECT_EQ(machine.CallCount(sim::Call::CommandLineToArgvW), 0);
 }
 
 TEST_F(Gates, RefusedPlatformNeverReadsTheCommandLine) {

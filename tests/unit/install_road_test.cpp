@@ -87,7 +87,7 @@ TEST_F(InstallRoad, StartsMsiexecFromTheSystemFolderHidden) {
 
 TEST_F(InstallRoad, UnknownSystemFolderStartsNothing) {
   Installer(0);
-  machine.Inject({sim::Call::GetSystemDirectoryW});
+  machine.Inject({sim::Call::GetSystemDirectoryW, 0, 100});
   EXPECT_EQ(Run(u"/PAT:1"), RESULT_INSTALLER_BASE | RUN_START_FAILED);
   EXPECT_TRUE(machine.starts.empty());
 }

@@ -1,0 +1,30 @@
+#include "dfc/process_info.h"
+
+#include <vector>
+
+#include "dfc/version_info.h"
+#include "platform/api.h"
+
+namespace DFC {
+
+win::WString NormalizeModulePath(win::WString path) {
+  static const win::WString kCurrentDirectorySegment = u"\\.\\";
+  for (auto at = path.find(kCurrentDirectorySegment); at != win::WString::npos;
+       at = path.find(kCurrentDirectorySegment))
+    path.erase(at + 1, 2);  // "\.\" becomes "\"
+  return path;
+}
+
+ProcessInfo::ProcessInfo() : moduleHandle_(win::Sys().GetModuleHandleW(nullptr)) {
+  std::vector<win::WCHAR> buffer(NAME_BUFFER_CHARS, 0);
+  win::DWORD got = win::Sys().GetModuleFileNameW(nullptr, buffer.data(), NAME_BUFFER_CHARS);
+  if (got == 0) return;
+  // A path that filled the buffer may have no terminator: keep 2047 units at most.
+  size_t length = 0;
+  while (length < NAME_BUFFER_CHARS - 1 && buffer[length] != 0) ++length;
+  modulePath_ = NormalizeModulePath(win::WString(buffer.data(), length));
+}
+
+ProcessInfo::~ProcessInfo() = default;
+
+}  // namespace DFC

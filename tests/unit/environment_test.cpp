@@ -1,0 +1,231 @@
+// The environment snapshot: its members, their order, and what they hold.
+#include <algorithm>
+
+#include "alloc_hook.h"
+#include "dfc/environment.h"
+#include "setup/entry.h"
+#include "sim_test.h"
+
+namespace {
+
+using sim::Call;
+
+class Environment : public SimTest {
+ protected:
+  std::vector<Call> Calls(std::initializer_list<Call> of) const {
+    std::vector<Call> out;
+    for (Call c : machine.callLog)
+      if (std::find(of.begin(), of.end(), c) != of.end()) out.push_back(c);
+    return out;
+  }
+};
+
+TEST_F(Environment, BuiltInOrderAndTheLibraryFreedLast) {
+  machine.commandLine = u"Setup.exe /a:1 word";
+  {
+    DFC::DFCEnvironment environment;
+    EXPECT_EQ(Calls({Call::GetComputerNameW, Call::GetVersionExW, Call::GetModuleHandleW,
+                     Call::GetModuleFileNameW, Call::LoadLibraryW, Call::GetProcAddress,
+                     Call::GetCommandLineW, Call::FreeLibrary}),
+              (std::vector<Call>{Call::GetComputerNameW, Call::GetVersionExW, Call::GetVersionExW,
+                                 Call::GetModuleHandleW, Call::GetModuleFileNameW,
+                                 Call::LoadLibraryW, Call::GetProcAddress,
+                                 Call::GetCommandLineW}));
+    EXPECT_EQ(environment.versionInfo().major(), u"3");
+    EXPECT_EQ(environment.versionInfo().minor(), u"0");
+    EXPECT_EQ(environment.versionInfo().revision(), u"4");
+    EXPECT_EQ(environment.versionInfo().build(), u"40070");
+    EXPECT_EQ(environment.arguments().commandLine(), u"Setup.exe /a:1 word");
+    EXPECT_EQ(environment.arguments().switches().Count(), 1u);
+    EXPECT_EQ(environment.arguments().words().Count(), 2u);
+    EXPECT_NE(environment.configInfo().getFolderPath(), nullptr);
+    for (const auto& path : environment.configInfo().folderPaths()) EXPECT_TRUE(path.empty());
+    EXPECT_EQ(machine.CallCount(Call::FreeLibrary), 0);
+  }
+  EXPECT_EQ(machine.CallCount(Call::FreeLibrary), 1);
+}
+
+TEST_F(Environment, ShellFolderLibraryComesFromTheSystemFolder) {
+  machine.systemDirectory = u"D:\\W\\System32";
+  machine.AddLibrary(u"D:\\W\\System32\\shfolder.dll", {"SHGetFolderPathW"});
+  DFC::DFCEnvironment environment;
+  EXPECT_EQ(machine.libraryLoads, std::vector<std::u16string>{u"D:\\W\\System32\\shfolder.dll"});
+  EXPECT_NE(environment.configInfo().folderLibrary(), nullptr);
+}
+
+TEST_F(Environment, MissingLibraryOrEntry) {
+  struct Row {
+    const char* name;
+    bool systemFolder, library, entry;
+    int loads, frees;
+  };
+  const Row rows[] = {
+      {"library missing", true, false, false, 1, 0},
+      {"entry missing", true, true, false, 1, 1},
+      {"system folder unknown", false, true, true, 0, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    sim::Machine m;
+    win::ScopedSys use(m);
+    m.systemDirectory = u"C:\\S";
+    if (row.library) m.AddLibrary(u"C:\\S\\shfolder.dll", row.entry ? std::set<std::string>{"SHGetFolderPathW"} : std::set<std::string>{});
+    if (!row.systemFolder) m.Inject({Call::GetSystemDirectoryW, 0, 100});
+    {
+      DFC::DFCEnvironment environment;
+      EXPECT_EQ(environment.configInfo().getFolderPath(), nullptr);
+      EXPECT_EQ(environment.configInfo().folderLibrary() != nullptr, row.library && row.systemFolder);
+    }
+    EXPECT_EQ(m.CallCount(Call::LoadLibraryW), row.loads);
+    EXPECT_EQ(m.CallCount(Call::FreeLibrary), row.frees);
+    EXPECT_EQ(m.OpenResources(), std::vector<std::string>());
+  }
+}
+
+TEST_F(Environment, Names) {
+  struct Row {
+    const char* name;
+    const char16_t* computerName;  // null: GetComputerNameW fails
+    const char16_t* netBios;
+    const char16_t* dnsHost;
+    const char16_t* physicalDnsHost;
+    const char16_t* expectNetBios;
+    const char16_t* expectDnsHost;
+  };
+  const Row rows[] = {
+      {"same names are dropped", u"WS1", u"WS1", u"ws1", u"ws1", u"", u""},
+      {"case counts", u"WS1", u"ws1", u"WS1", u"ws1", u"ws1", u"WS1"},
+      {"no computer name keeps the NetBIOS name", nullptr, u"WS1", u"ws1", u"ws1", u"WS1", u""},
+      {"a failed query stays empty", u"WS1", nullptr, nullptr, u"ws1", u"", u""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    sim::Machine m;
+    win::ScopedSys use(m);
+    if (row.computerName) {
+      m.computerName = row.computerName;
+    } else {
+      m.Inject({Call::GetComputerNameW});
+    }
+    m.computerNamesEx.erase(win::ComputerNameNetBIOS);
+    m.computerNamesEx.erase(win::ComputerNameDnsHostname);
+    if (row.netBios) m.computerNamesEx[win::ComputerNameNetBIOS] = row.netBios;
+    if (row.dnsHost) m.computerNamesEx[win::ComputerNameDnsHostname] = row.dnsHost;
+    m.computerNamesEx[win::ComputerNamePhysicalDnsHostname] = row.physicalDnsHost;
+    DFC::NameInfo names;
+    EXPECT_EQ(names.computerName(), row.computerName ? row.computerName : u"");
+    EXPECT_EQ(names.netBiosName(), row.expectNetBios);
+    EXPECT_EQ(names.dnsHostName(), row.expectDnsHost);
+    EXPECT_EQ(names.physicalDnsHostName(), row.physicalDnsHost);
+    EXPECT_EQ(names.physicalDnsDomain(), u"corp.example");
+    EXPECT_EQ(names.physicalDnsFullyQualifiedName(), u"ws-0042.corp.example");
+  }
+}
+
+// A failed query leaves its own member empty, not the text of the call before.
+TEST_F(Environment, FailedNameQueryLeavesNoTextBehind) {
+  machine.Inject({Call::GetComputerNameExW, 1});  // the physical DNS domain
+  DFC::NameInfo names;
+  EXPECT_EQ(names.physicalDnsHostName(), u"ws-0042");
+  EXPECT_EQ(names.physicalDnsDomain(), u"");
+  EXPECT_EQ(names.physicalDnsFullyQualifiedName(), u"ws-0042.corp.example");
+}
+
+TEST_F(Environment, BelowVersionFiveOnlyTheComputerName) {
+  machine.os.major = 4;
+  DFC::NameInfo names;
+  EXPECT_EQ(names.computerName(), u"WS-0042");
+  EXPECT_EQ(names.physicalDnsHostName(), u"");
+  EXPECT_EQ(names.netBiosName(), u"");
+  EXPECT_EQ(machine.CallCount(Call::GetComputerNameExW), 0);
+}
+
+TEST_F(Environment, ModulePath) {
+  struct Row {
+    std::u16string path;
+    std::u16string expected;
+  };
+  std::u16string longPath = u"C:\\" + std::u16string(2100, u'a') + u"\\.\\Setup.exe";
+  const Row rows[] = {
+      {u"C:\\Setup\\.\\Setup.exe", u"C:\\Setup\\Setup.exe"},
+      {u"C:\\a\\.\\.\\.\\b\\Setup.exe", u"C:\\a\\b\\Setup.exe"},
+      {u"C:\\a\\..\\b\\Setup.exe", u"C:\\a\\..\\b\\Setup.exe"},
+      {u"C:\\Mixed\\Case\\SETUP.exe", u"C:\\Mixed\\Case\\SETUP.exe"},
+      {u".\\Setup.exe", u".\\Setup.exe"},
+      {u"C:\\a\\.", u"C:\\a\\."},
+      {u"C:\\a\\.\\\\.\\b", u"C:\\a\\\\b"},
+      {longPath, longPath.substr(0, 2047)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(sim::Narrow(row.path.substr(0, 40)));
+    machine.modulePath = row.path;
+    DFC::ProcessInfo process;
+    EXPECT_EQ(process.modulePath(), row.expected);
+    EXPECT_NE(process.moduleHandle(), nullptr);
+  }
+  machine.Inject({Call::GetModuleFileNameW});
+  DFC::ProcessInfo failed;
+  EXPECT_EQ(failed.modulePath(), u"");
+  EXPECT_NE(failed.moduleHandle(), nullptr);
+}
+
+// An allocation failure anywhere in the snapshot destroys what was built, frees
+// the library, and stops the run before anything is read or started.
+TEST(EnvironmentAllocation, FailureWhileBuildingStopsTheRun) {
+  // Each attempt on a fresh machine, measured after the machine is gone, so
+  // that only what the snapshot itself left behind counts.
+  auto attempt = [](long failAt, ResultCode* entryResult) {
+    sim::Machine m;
+    win::ScopedSys use(m);
+    m.commandLine = u"Setup.exe /x /a:b c";
+    long before = alloc::Made();
+    if (failAt >= 0) alloc::FailAt(failAt);
+    if (entryResult != nullptr) {
+      *entryResult = SetupMain(0, nullptr);
+    } else if (failAt >= 0) {
+      EXPECT_THROW(DFC::DFCEnvironment environment, std::bad_alloc);
+    } else {
+      DFC::DFCEnvironment environment;
+    }
+    alloc::Disarm();
+    EXPECT_EQ(m.OpenResources(), std::vector<std::string>());
+    if (entryResult != nullptr) {
+      EXPECT_EQ(m.CallCount(Call::CommandLineToArgvW), 0);
+      EXPECT_EQ(m.CallCount(Call::RegOpenKeyExW), 0);
+      EXPECT_TRUE(m.starts.empty());
+    }
+    return alloc::Made() - before;
+  };
+  long allocations = attempt(-1, nullptr);
+  ASSERT_GT(allocations, 5);
+  for (long n = 0; n < allocations; ++n) {
+    SCOPED_TRACE(n);
+    long outstanding = alloc::Outstanding();
+    attempt(n, nullptr);
+    EXPECT_EQ(alloc::Outstanding(), outstanding);
+  }
+  // Through the entry, which makes the snapshot on the heap (one allocation
+  // more, first): the same failure is an environment error, and the run goes
+  // no further.
+  for (long n : {0L, 1L, allocations / 2, allocations}) {
+    SCOPED_TRACE(n);
+    ResultCode result = 0;
+    attempt(n, &result);
+    EXPECT_EQ(result, RESULT_ENVIRONMENT_ERROR);
+  }
+}
+
+TEST(OSInfo, FailedQueryLeavesAZeroRecordOfSize284) {
+  sim::Machine m;
+  win::ScopedSys use(m);
+  m.Inject({Call::GetVersionExW});
+  DFC::OSInfo os;
+  const auto& r = os.versionRecord();
+  EXPECT_EQ(r.dwOSVersionInfoSize, 284u);
+  EXPECT_EQ(r.dwMajorVersion, 0u);
+  EXPECT_EQ(r.dwPlatformId, 0u);
+  EXPECT_EQ(r.wProductType, 0);
+  EXPECT_FALSE(os.IsSupportedVersion());
+}
+
+}  // namespace
