@@ -21,6 +21,8 @@
 //  GetSystemDirectoryW units copied without the NUL; the size needed (with the NUL) when
 //                      the buffer is too small; 0 on failure.
 //  LoadLibraryW        the module, or null.  GetProcAddress: the entry, or null.
+//  SetDefaultDllDirectories, SetDllDirectoryW  nonzero on success; 0 also where the
+//                      running system lacks the function (XP, unpatched Vista and 7).
 //  Reg*                a Win32 status: 0 on success; 2 for a missing key or value, 6 for
 //                      a bad handle, 234 for a value that does not fit (the size then
 //                      holds the size needed), 259 past the last subkey. RegOpenKeyExW
@@ -59,6 +61,8 @@ class Api {
   virtual HMODULE LoadLibraryW(const WCHAR* path) = 0;
   virtual FARPROC GetProcAddress(HMODULE module, const char* name) = 0;
   virtual BOOL FreeLibrary(HMODULE module) = 0;
+  virtual BOOL SetDefaultDllDirectories(DWORD flags) = 0;
+  virtual BOOL SetDllDirectoryW(const WCHAR* path) = 0;
 
   // Registry.
   virtual LONG RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options, REGSAM access,

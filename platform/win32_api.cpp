@@ -122,6 +122,20 @@ class Win32Api final : public Api {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(::GetProcAddress(M(module), name)));
   }
   BOOL FreeLibrary(HMODULE module) override { return ::FreeLibrary(M(module)); }
+  // Both looked up at run time: XP before SP1 lacks the second, and XP, Vista
+  // and 7 without their updates lack the first.
+  BOOL SetDefaultDllDirectories(DWORD flags) override {
+    using Fn = ::BOOL(WINAPI*)(::DWORD);
+    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    return fn != nullptr && fn(flags);
+  }
+  BOOL SetDllDirectoryW(const WCHAR* path) override {
+    using Fn = ::BOOL(WINAPI*)(::LPCWSTR);
+    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDllDirectoryW")));
+    return fn != nullptr && fn(W(path));
+  }
 
   LONG RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options, REGSAM access,
                      HKEY* result) override {

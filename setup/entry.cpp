@@ -10,6 +10,15 @@
 
 namespace {
 
+// Takes this program's own folder and the current folder out of the library
+// search, so that a library planted beside Setup.exe (in a downloads folder,
+// say) is never loaded by the system libraries it calls. Where the system
+// cannot search the system folder alone, at least the current folder goes.
+void RestrictLibrarySearch() {
+  if (!win::Sys().SetDefaultDllDirectories(win::LOAD_LIBRARY_SEARCH_SYSTEM32))
+    win::Sys().SetDllDirectoryW(u"");
+}
+
 // The gates on the environment snapshot. Answers RESULT_SUCCESS when the run
 // may go on, with `runElevated` taken from the snapshot before it goes.
 ResultCode CheckEnvironment(bool& runElevated) {
@@ -42,6 +51,8 @@ ResultCode RunRemoval(const Translation& translation, bool runElevated) {
 }  // namespace
 
 ResultCode SetupMain(int, char**) {
+  RestrictLibrarySearch();
+
   win::BOOL wow64 = win::FALSE;
   if (!win::Sys().IsWow64Process(win::Sys().GetCurrentProcess(), &wow64))
     return RESULT_ENVIRONMENT_ERROR;

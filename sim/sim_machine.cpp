@@ -39,7 +39,8 @@ const char* CallName(Call call) {
       "GetCurrentProcess",  "IsWow64Process",      "GetCommandLineW",    "CommandLineToArgvW",
       "LocalFree",          "GetVersionExW",       "GetComputerNameW",   "GetComputerNameExW",
       "GetModuleHandleW",   "GetModuleFileNameW",  "GetSystemDirectoryW", "LoadLibraryW",
-      "GetProcAddress",     "FreeLibrary",         "RegOpenKeyExW",      "RegQueryValueExW",
+      "GetProcAddress",     "FreeLibrary",         "SetDefaultDllDirectories", "SetDllDirectoryW",
+      "RegOpenKeyExW",      "RegQueryValueExW",
       "RegQueryInfoKeyW",   "RegEnumKeyExW",       "RegDeleteKeyW",      "RegCloseKey",
       "ShellExecuteExW",    "ShellExecuteW",       "WaitForSingleObject", "GetExitCodeProcess",
       "CloseHandle",        "Sleep",               "OutputDebugStringW"};
@@ -385,9 +386,10 @@ HANDLE Machine::GetCurrentProcess() {
 
 BOOL Machine::IsWow64Process(HANDLE process, BOOL* result) {
   if (Enter(Call::IsWow64Process)) return win::FALSE;
-  if (process != reinterpret_cast<HANDLE>(kCurrentProcess) &&
-      processes_.count(reinterpret_cast<std::uintptr_t>(process)) == 0)
-    return win::FALSE;
+  if (process != reinterpret_cast<HANDLE>(kCurrentProcess)) {
+    auto it = processes_.find(reinterpret_cast<std::uintptr_t>(process));
+    if (it == processes_.end() || !it->second->held) return win::FALSE;
+  }
   *result = wow64 ? win::TRUE : win::FALSE;
   return win::TRUE;
 }
@@ -595,6 +597,18 @@ BOOL Machine::FreeLibrary(HMODULE module) {
   return win::FALSE;
 }
 
+BOOL Machine::SetDefaultDllDirectories(DWORD flags) {
+  if (Enter(Call::SetDefaultDllDirectories) || !hasSetDefaultDllDirectories) return win::FALSE;
+  defaultDllDirectories = flags;
+  return win::TRUE;
+}
+
+BOOL Machine::SetDllDirectoryW(const WCHAR* path) {
+  if (Enter(Call::SetDllDirectoryW)) return win::FALSE;
+  dllDirectory = FromPtr(path);
+  return win::TRUE;
+}
+
 // ---------------------------------------------------------------- programs
 
 void Machine::Script(const WString& file, ProgramScript script) {
@@ -642,14 +656,9 @@ BOOL Machine::ShellExecuteExW(win::SHELLEXECUTEINFOW* info) {
     running->ended = true;
     if (running->script.onExit) running->script.onExit();
   });
-  if (info->fMask & win::SEE_MASK_NOCLOSEPROCESS) {
-    running->held = true;
-    info->hProcess = reinterpret_cast<HANDLE>(handle);
-  } else {
-    // Nobody holds the process: it runs on unobserved.
-    retired_.push_back(std::move(processes_[handle]));
-    processes_.erase(handle);
-  }
+  // Without NOCLOSEPROCESS nobody holds the process: it runs on unobserved.
+  running->held = (info->fMask & win::SEE_MASK_NOCLOSEPROCESS) != 0;
+  if (running->held) info->hProcess = reinterpret_cast<HANDLE>(handle);
   return win::TRUE;
 }
 
@@ -684,7 +693,7 @@ win::HINSTANCE Machine::ShellExecuteW(win::HWND owner, const WCHAR* verb, const 
 DWORD Machine::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   if (Enter(Call::WaitForSingleObject)) return win::WAIT_FAILED;
   auto it = processes_.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == processes_.end()) return win::WAIT_FAILED;
+  if (it == processes_.end() || !it->second->held) return win::WAIT_FAILED;
   Process& process = *it->second;
   if (process.ended) return win::WAIT_OBJECT_0;
   std::uint64_t wait = process.endsAtMs - nowMs_;
@@ -699,7 +708,7 @@ DWORD Machine::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 BOOL Machine::GetExitCodeProcess(HANDLE handle, DWORD* exitCode) {
   if (Enter(Call::GetExitCodeProcess)) return win::FALSE;
   auto it = processes_.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == processes_.end() || exitCode == nullptr) return win::FALSE;
+  if (it == processes_.end() || !it->second->held || exitCode == nullptr) return win::FALSE;
   *exitCode = it->second->ended ? it->second->script.exitCode : win::STILL_ACTIVE;
   return win::TRUE;
 }
@@ -707,11 +716,9 @@ BOOL Machine::GetExitCodeProcess(HANDLE handle, DWORD* exitCode) {
 BOOL Machine::CloseHandle(HANDLE handle) {
   if (Enter(Call::CloseHandle)) return win::FALSE;
   auto it = processes_.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (it == processes_.end()) return win::FALSE;
-  // The process runs on without us; its end event only needs the record,
-  // which is kept until the machine goes.
-  retired_.push_back(std::move(it->second));
-  processes_.erase(it);
+  if (it == processes_.end() || !it->second->held) return win::FALSE;
+  // The process runs on without us; its record stays for its end event.
+  it->second->held = false;
   return win::TRUE;
 }
 

@@ -47,6 +47,8 @@ enum class Call {
   LoadLibraryW,
   GetProcAddress,
   FreeLibrary,
+  SetDefaultDllDirectories,
+  SetDllDirectoryW,
   RegOpenKeyExW,
   RegQueryValueExW,
   RegQueryInfoKeyW,
@@ -142,6 +144,9 @@ class Machine final : public win::Api {
   // ---- Libraries: a file that LoadLibraryW finds by its full path, and its exports.
   void AddLibrary(const WString& fullPath, std::set<std::string> exports);
   std::vector<WString> libraryLoads;  // every LoadLibraryW argument, in order
+  bool hasSetDefaultDllDirectories = true;  // false: an XP or unpatched Vista/7 kernel
+  std::optional<DWORD> defaultDllDirectories;  // what the library search was restricted to
+  std::optional<WString> dllDirectory;         // what SetDllDirectoryW was given
 
   // ---- Programs.
   void Script(const WString& file, ProgramScript script);
@@ -185,6 +190,8 @@ class Machine final : public win::Api {
   HMODULE LoadLibraryW(const WCHAR* path) override;
   win::FARPROC GetProcAddress(HMODULE module, const char* name) override;
   BOOL FreeLibrary(HMODULE module) override;
+  BOOL SetDefaultDllDirectories(DWORD flags) override;
+  BOOL SetDllDirectoryW(const WCHAR* path) override;
   LONG RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options, win::REGSAM access,
                      HKEY* result) override;
   LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
@@ -223,8 +230,7 @@ class Machine final : public win::Api {
   std::unique_ptr<Key> localMachine_;
   std::unique_ptr<Key> currentUser_;
   std::map<std::uintptr_t, std::shared_ptr<Key>> openKeys_;
-  std::map<std::uintptr_t, std::unique_ptr<Process>> processes_;
-  std::vector<std::unique_ptr<Process>> retired_;  // closed, perhaps still running
+  std::map<std::uintptr_t, std::unique_ptr<Process>> processes_;  // held or not, all kept
   struct ArgvStorage;
   std::map<void*, std::unique_ptr<ArgvStorage>> argvStorage_;
   struct Library {

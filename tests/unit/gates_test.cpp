@@ -26,6 +26,26 @@ TEST_F(Gates, Wow64RefusesBeforeAnythingElse) {
   EXPECT_EQ(machine.CallCount(sim::Call::GetCommandLineW), 0);
 }
 
+TEST_F(Gates, LibrarySearchIsRestrictedFirst) {
+  machine.wow64 = true;
+  EXPECT_EQ(Run(), RESULT_WOW64);
+  ASSERT_FALSE(machine.callLog.empty());
+  EXPECT_EQ(machine.callLog[0], sim::Call::SetDefaultDllDirectories);
+  EXPECT_EQ(machine.defaultDllDirectories, win::LOAD_LIBRARY_SEARCH_SYSTEM32);
+  EXPECT_FALSE(machine.dllDirectory);
+}
+
+// Without SetDefaultDllDirectories the current folder still leaves the search;
+// either way the outcome is unchanged.
+TEST_F(Gates, OlderSystemsTakeTheCurrentFolderOut) {
+  machine.hasSetDefaultDllDirectories = false;
+  EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);
+  EXPECT_EQ(machine.callLog[1], sim::Call::SetDllDirectoryW);
+  EXPECT_EQ(machine.dllDirectory, u"");
+  machine.Inject({sim::Call::SetDllDirectoryW});
+  EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);
+}
+
 TEST_F(Gates, FailingWow64QueryIsAnEnvironmentError) {
   machine.Inject({sim::Call::IsWow64Process});
   EXPECT_EQ(Run(), RESULT_ENVIRONMENT_ERROR);
