@@ -1,6 +1,7 @@
 #include "platform/win32_api.h"
 
 #include <cstddef>
+#include <cstdint>
 
 // The numbers of win_types.h, taken before <windows.h> turns these names into
 // macros, and held against the platform's own below.
@@ -60,6 +61,44 @@ static_assert(sizeof(win::FILETIME) == sizeof(::FILETIME), "FILETIME");
 namespace win {
 namespace {
 
+// ADVAPI32 and SHELL32 are not imported: the loader would resolve them, and
+// the libraries they import in turn, before the program could take its own
+// folder out of the library search, so a library planted beside Setup.exe
+// under one of their names would be loaded. They are loaded on first use,
+// by full path in the system folder, after the search was restricted.
+HMODULE SystemLibrary(const wchar_t* name) {
+  wchar_t path[MAX_PATH + 32];
+  UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  if (path[length - 1] != L'\\') path[length++] = L'\\';
+  for (const wchar_t* c = name; *c != 0 && length < MAX_PATH + 31; ++c) path[length++] = *c;
+  path[length] = 0;
+  return reinterpret_cast<HMODULE>(::LoadLibraryW(path));
+}
+
+HMODULE Advapi32() {
+  static HMODULE library = SystemLibrary(L"advapi32.dll");
+  return library;
+}
+HMODULE Shell32() {
+  static HMODULE library = SystemLibrary(L"shell32.dll");
+  return library;
+}
+
+// The entry `name` of `library`, or null when either is missing.
+template <typename Fn>
+Fn Entry(HMODULE library, const char* name) {
+  if (library == nullptr) return nullptr;
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(::GetProcAddress(reinterpret_cast<::HMODULE>(library), name)));
+}
+
+// The status a registry call answers when ADVAPI32 cannot be had.
+constexpr LONG kModuleNotFound = 126;
+
+#define SYSTEM_ENTRY(library, function) \
+  static const auto fn = Entry<decltype(&::function)>(library(), #function)
+
 const wchar_t* W(const WCHAR* text) { return reinterpret_cast<const wchar_t*>(text); }
 wchar_t* W(WCHAR* text) { return reinterpret_cast<wchar_t*>(text); }
 ::HKEY K(HKEY key) { return reinterpret_cast<::HKEY>(key); }
@@ -88,7 +127,8 @@ class Win32Api final : public Api {
     return reinterpret_cast<const WCHAR*>(::GetCommandLineW());
   }
   WCHAR** CommandLineToArgvW(const WCHAR* commandLine, int* argc) override {
-    return reinterpret_cast<WCHAR**>(::CommandLineToArgvW(W(commandLine), argc));
+    SYSTEM_ENTRY(Shell32, CommandLineToArgvW);
+    return fn ? reinterpret_cast<WCHAR**>(fn(W(commandLine), argc)) : nullptr;
   }
   HLOCAL LocalFree(HLOCAL memory) override { return ::LocalFree(memory); }
 
@@ -117,7 +157,14 @@ class Win32Api final : public Api {
     return ::GetSystemDirectoryW(W(buffer), size);
   }
 
-  HMODULE LoadLibraryW(const WCHAR* path) override { return Ours(::LoadLibraryW(W(path))); }
+  HMODULE LoadLibraryW(const WCHAR* path) override {
+    // A system library may forward an export to SHELL32 or ADVAPI32 (shfolder
+    // does); the forward must find the copy from the system folder already
+    // loaded, never look for one beside the program.
+    Shell32();
+    Advapi32();
+    return Ours(::LoadLibraryW(W(path)));
+  }
   FARPROC GetProcAddress(HMODULE module, const char* name) override {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(::GetProcAddress(M(module), name)));
   }
@@ -139,14 +186,17 @@ class Win32Api final : public Api {
 
   LONG RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options, REGSAM access,
                      HKEY* result) override {
+    SYSTEM_ENTRY(Advapi32, RegOpenKeyExW);
     ::HKEY opened = nullptr;
-    LONG status = ::RegOpenKeyExW(K(parent), W(subKey), options, access, &opened);
+    LONG status = fn ? fn(K(parent), W(subKey), options, access, &opened) : kModuleNotFound;
     *result = status == 0 ? reinterpret_cast<HKEY>(opened) : nullptr;
     return status;
   }
   LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
                         BYTE* data, DWORD* size) override {
-    return ::RegQueryValueExW(K(key), W(valueName), reinterpret_cast<::LPDWORD>(reserved),
+    SYSTEM_ENTRY(Advapi32, RegQueryValueExW);
+    if (!fn) return kModuleNotFound;
+    return fn(K(key), W(valueName), reinterpret_cast<::LPDWORD>(reserved),
                               reinterpret_cast<::LPDWORD>(type), data,
                               reinterpret_cast<::LPDWORD>(size));
   }
@@ -154,32 +204,46 @@ class Win32Api final : public Api {
                         DWORD* subKeys, DWORD* maxSubKeyChars, DWORD* maxClassChars,
                         DWORD* values, DWORD* maxValueNameChars, DWORD* maxValueBytes,
                         DWORD* securityDescriptorBytes, FILETIME* lastWrite) override {
+    SYSTEM_ENTRY(Advapi32, RegQueryInfoKeyW);
+    if (!fn) return kModuleNotFound;
     auto d = [](DWORD* p) { return reinterpret_cast<::LPDWORD>(p); };
-    return ::RegQueryInfoKeyW(K(key), W(className), d(classChars), d(reserved), d(subKeys),
+    return fn(K(key), W(className), d(classChars), d(reserved), d(subKeys),
                               d(maxSubKeyChars), d(maxClassChars), d(values),
                               d(maxValueNameChars), d(maxValueBytes), d(securityDescriptorBytes),
                               reinterpret_cast<::PFILETIME>(lastWrite));
   }
   LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameChars, DWORD* reserved,
                      WCHAR* className, DWORD* classChars, FILETIME* lastWrite) override {
-    return ::RegEnumKeyExW(K(key), index, W(name), reinterpret_cast<::LPDWORD>(nameChars),
+    SYSTEM_ENTRY(Advapi32, RegEnumKeyExW);
+    if (!fn) return kModuleNotFound;
+    return fn(K(key), index, W(name), reinterpret_cast<::LPDWORD>(nameChars),
                            reinterpret_cast<::LPDWORD>(reserved), W(className),
                            reinterpret_cast<::LPDWORD>(classChars),
                            reinterpret_cast<::PFILETIME>(lastWrite));
   }
   LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey) override {
-    return ::RegDeleteKeyW(K(key), W(subKey));
+    SYSTEM_ENTRY(Advapi32, RegDeleteKeyW);
+    return fn ? fn(K(key), W(subKey)) : kModuleNotFound;
   }
-  LONG RegCloseKey(HKEY key) override { return ::RegCloseKey(K(key)); }
+  LONG RegCloseKey(HKEY key) override {
+    SYSTEM_ENTRY(Advapi32, RegCloseKey);
+    return fn ? fn(K(key)) : kModuleNotFound;
+  }
 
   BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override {
-    return ::ShellExecuteExW(reinterpret_cast<::SHELLEXECUTEINFOW*>(info));
+    SYSTEM_ENTRY(Shell32, ShellExecuteExW);
+    if (!fn) {
+      info->hProcess = nullptr;
+      return 0;
+    }
+    return fn(reinterpret_cast<::SHELLEXECUTEINFOW*>(info));
   }
   HINSTANCE ShellExecuteW(HWND owner, const WCHAR* verb, const WCHAR* file,
                           const WCHAR* parameters, const WCHAR* directory, int show) override {
-    return reinterpret_cast<HINSTANCE>(::ShellExecuteW(reinterpret_cast<::HWND>(owner), W(verb),
-                                                       W(file), W(parameters), W(directory),
-                                                       show));
+    SYSTEM_ENTRY(Shell32, ShellExecuteW);
+    if (!fn) return reinterpret_cast<HINSTANCE>(std::uintptr_t{2});  // as for a missing file
+    return reinterpret_cast<HINSTANCE>(fn(reinterpret_cast<::HWND>(owner), W(verb), W(file),
+                                          W(parameters), W(directory), show));
   }
   DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
     return ::WaitForSingleObject(handle, milliseconds);
@@ -194,6 +258,8 @@ class Win32Api final : public Api {
   void Sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
   void OutputDebugStringW(const WCHAR* text) override { ::OutputDebugStringW(W(text)); }
 };
+
+#undef SYSTEM_ENTRY
 
 }  // namespace
 

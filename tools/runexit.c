@@ -5,7 +5,9 @@
  * The child inherits the standard handles, so anything it writes comes first.
  * Usage: runexit.exe PROGRAM [ARGUMENTS...]  (the rest of the line is passed on as it stands)
  * When RUNEXIT_CMDLINE is set, it is the child's whole command line instead,
- * exactly as given: no layer between the test and the child re-quotes it. */
+ * exactly as given: no layer between the test and the child re-quotes it.
+ * When RUNEXIT_CMDFILE names a file, the command line is that file's UTF-16LE
+ * text, which may hold any unit but NUL (unpaired surrogates included). */
 #include <windows.h>
 #include <stdio.h>
 #include <wchar.h>
@@ -22,10 +24,24 @@ static const wchar_t* SkipProgramName(const wchar_t* line) {
   return line;
 }
 
+static wchar_t* ReadCommandFile(const wchar_t* path) {
+  HANDLE f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  if (f == INVALID_HANDLE_VALUE) return NULL;
+  DWORD size = GetFileSize(f, NULL), got = 0;
+  wchar_t* text = (wchar_t*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size + sizeof(wchar_t));
+  if (text && !ReadFile(f, text, size, &got, NULL)) text = NULL;
+  CloseHandle(f);
+  return text;
+}
+
 int wmain(void) {
   wchar_t* line;
+  wchar_t file[MAX_PATH];
   DWORD fromEnv = GetEnvironmentVariableW(L"RUNEXIT_CMDLINE", NULL, 0);
-  if (fromEnv > 0) {
+  if (GetEnvironmentVariableW(L"RUNEXIT_CMDFILE", file, MAX_PATH) - 1 < MAX_PATH - 1) {
+    line = ReadCommandFile(file);
+    if (!line) return 2;
+  } else if (fromEnv > 0) {
     line = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, fromEnv * sizeof(wchar_t));
     if (!line) return 2;
     GetEnvironmentVariableW(L"RUNEXIT_CMDLINE", line, fromEnv);

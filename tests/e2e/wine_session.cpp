@@ -55,7 +55,7 @@ WinePrefix::WinePrefix(const std::string& arch) {
   std::string work = HostPath("C:\\work");
   EXPECT_EQ(Shell("mkdir -p " + Quote(work) + " && cp " + Quote(WindowsBin()) +
                   "/Setup.exe " + Quote(WindowsBin()) + "/runexit.exe " + Quote(WindowsBin()) +
-                  "/planted.exe " + Quote(WindowsBin()) + "/snapshot.exe " + Quote(Packages()) + "/*.msi " + Quote(work)),
+                  "/planted.exe " + Quote(WindowsBin()) + "/planted_dll.dll " + Quote(WindowsBin()) + "/snapshot.exe " + Quote(Packages()) + "/*.msi " + Quote(work)),
             0);
 }
 
@@ -78,11 +78,31 @@ int WinePrefix::Shell(const std::string& command, std::string* output) {
 }
 
 RunResult WinePrefix::Start(const std::string& commandLine, const std::string& directory) {
+  return Launch("RUNEXIT_CMDLINE=" + Quote(commandLine), directory, 600);
+}
+
+RunResult WinePrefix::StartWith(const std::string& environment, const std::string& commandLine,
+                                const std::string& directory) {
+  return Launch(environment + " RUNEXIT_CMDLINE=" + Quote(commandLine), directory, 600);
+}
+
+RunResult WinePrefix::Start(const std::u16string& commandLine, const std::string& directory,
+                            int timeoutSeconds) {
+  std::ofstream file(HostPath("C:\\cmdline.txt"), std::ios::binary | std::ios::trunc);
+  for (char16_t unit : commandLine) {
+    file.put(static_cast<char>(unit & 0xFF));
+    file.put(static_cast<char>(unit >> 8));
+  }
+  file.close();
+  return Launch("RUNEXIT_CMDFILE='C:\\cmdline.txt'", directory, timeoutSeconds);
+}
+
+RunResult WinePrefix::Launch(const std::string& how, const std::string& directory,
+                             int timeoutSeconds) {
   std::string out = root_ + "/run.out", err = root_ + "/run.err";
-  std::string command = "cd " + Quote(HostPath(directory)) +
-                        " && RUNEXIT_CMDLINE=" + Quote(commandLine) +
-                        " timeout 600 wine C:\\\\work\\\\runexit.exe >" + Quote(out) + " 2>" +
-                        Quote(err);
+  std::string command = "cd " + Quote(HostPath(directory)) + " && " + how + " timeout " +
+                        std::to_string(timeoutSeconds) +
+                        " wine C:\\\\work\\\\runexit.exe >" + Quote(out) + " 2>" + Quote(err);
   Shell(command);
   RunResult run;
   std::string text = ReadFile(out);

@@ -28,6 +28,12 @@ class WinePrefix {
   // Runs `commandLine` (a Windows command line, exactly as given) through the
   // launcher, in the Windows folder `directory`.
   RunResult Start(const std::string& commandLine, const std::string& directory = "C:\\work");
+  // The same with extra environment assignments for Wine ("NAME=value ...").
+  RunResult StartWith(const std::string& environment, const std::string& commandLine,
+                      const std::string& directory);
+  // The same for any UTF-16 text (unpaired surrogates included), with a time limit.
+  RunResult Start(const std::u16string& commandLine, const std::string& directory,
+                  int timeoutSeconds);
   // Runs a Linux shell command with this prefix's environment; answers its exit status.
   int Shell(const std::string& command, std::string* output = nullptr);
   void SetWindowsVersion(const std::string& version);  // winecfg -v
@@ -40,6 +46,8 @@ class WinePrefix {
   bool FileExists(const std::string& windowsPath) const;
 
  private:
+  RunResult Launch(const std::string& how, const std::string& directory, int timeoutSeconds);
+
   std::string root_;
   std::string env_;
 };
