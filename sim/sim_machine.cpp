@@ -90,27 +90,35 @@ struct Machine::Key {
     std::vector<BYTE> data;
   };
   WString name;
+  WString folded;  // the name as the registry compares it
   Key* parent = nullptr;
   std::vector<std::shared_ptr<Key>> subkeys;  // in the registry's order: by folded name
   std::vector<Value> values;
   bool denied = false;
   bool deleted = false;
 
+  // Subkeys stay sorted by their folded names, so that a name is found by
+  // binary search and enumeration by index is direct.
+  std::vector<std::shared_ptr<Key>>::const_iterator Position(const WString& foldedName) const {
+    return std::lower_bound(subkeys.begin(), subkeys.end(), foldedName,
+                            [](const auto& k, const WString& n) { return k->folded < n; });
+  }
   std::shared_ptr<Key> Child(const WString& childName) const {
     WString folded = FoldCase(childName);
-    for (const auto& k : subkeys)
-      if (FoldCase(k->name) == folded) return k;
-    return nullptr;
+    auto at = Position(folded);
+    return at != subkeys.end() && (*at)->folded == folded ? *at : nullptr;
   }
   std::shared_ptr<Key> AddChild(const WString& childName) {
     auto key = std::make_shared<Key>();
     key->name = childName;
+    key->folded = FoldCase(childName);
     key->parent = this;
-    WString folded = FoldCase(childName);
-    auto at = std::find_if(subkeys.begin(), subkeys.end(),
-                           [&](const auto& k) { return folded < FoldCase(k->name); });
-    subkeys.insert(at, key);
+    subkeys.insert(subkeys.begin() + (Position(key->folded) - subkeys.cbegin()), key);
     return key;
+  }
+  void RemoveChild(const Key* child) {
+    auto at = Position(child->folded);
+    if (at != subkeys.end() && at->get() == child) subkeys.erase(subkeys.begin() + (at - subkeys.cbegin()));
   }
   Value* FindValue(const WString& valueName) {
     WString folded = FoldCase(valueName);
@@ -233,10 +241,7 @@ bool Machine::DeleteTree(HKEY root, const WString& path) {
     for (auto& c : k->subkeys) mark(c.get());
   };
   mark(key);
-  auto& siblings = key->parent->subkeys;
-  siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
-                                [&](const auto& k) { return k.get() == key; }),
-                 siblings.end());
+  key->parent->RemoveChild(key);
   return true;
 }
 
@@ -263,13 +268,11 @@ LONG Machine::RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD, win::REGSAM
   if (result == nullptr) return win::ERROR_INVALID_PARAMETER;
   // Hand out a shared owner, so that a key deleted while open stays valid.
   std::shared_ptr<Key> owner;
-  std::function<std::shared_ptr<Key>(Key*)> ownerOf = [&](Key* k) -> std::shared_ptr<Key> {
-    if (k->parent == nullptr) return std::shared_ptr<Key>(std::shared_ptr<Key>(), k);
-    for (auto& c : k->parent->subkeys)
-      if (c.get() == k) return c;
-    return nullptr;
-  };
-  owner = ownerOf(key);
+  if (key->parent == nullptr) {
+    owner = std::shared_ptr<Key>(std::shared_ptr<Key>(), key);  // a root: never deleted
+  } else {
+    owner = key->parent->Child(key->name);
+  }
   std::uintptr_t handle = (nextHandle_ += 4);
   openKeys_[handle] = owner;
   ++keysOpened_;
@@ -361,10 +364,7 @@ LONG Machine::RegDeleteKeyW(HKEY key, const WCHAR* subKey) {
   if (target == from || target->parent == nullptr) return win::ERROR_ACCESS_DENIED;
   if (!target->subkeys.empty()) return win::ERROR_ACCESS_DENIED;  // not recursive
   target->deleted = true;
-  auto& siblings = target->parent->subkeys;
-  siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
-                                [&](const auto& c) { return c.get() == target; }),
-                 siblings.end());
+  target->parent->RemoveChild(target);
   return win::ERROR_SUCCESS;
 }
 

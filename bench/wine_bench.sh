@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# End-to-end benchmark under Wine. Each pair runs side by side, alternating,
+# ROUNDS times (default 7); every time is start-to-exit as measured on the
+# Windows side by runexit.exe, so Wine's own start-up does not dilute it.
+# Prints medians and ratios; with an argument, also writes them to that file
+# as Markdown rows.
+#
+#  1. Setup.exe installing the demo package (HostID readable at the first
+#     read) against msiexec run directly with the same package and properties;
+#     the overhead is the difference of the medians, in units of an empty
+#     program's start-to-exit time measured in the same run (target: <= 2).
+#  2. Setup.exe refused by its arguments against the empty program (<= 1.5x).
+#  3. Setup.exe /x over 1,000 and 10,000 Uninstall entries, the match last,
+#     against a program that enumerates the same key and reads each entry's
+#     two values through one open of the subkey (target: <= 2x).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROUNDS=${ROUNDS:-7}
+out=${1:-}
+
+bin=build/windows/windows
+[ -x "$bin/Setup.exe" ] && [ -f build/host/package/pellworth-normal.msi ] || {
+  echo "build first: bash scripts/demo.sh (or cmake --build --preset windows and host)" >&2; exit 2; }
+
+work=$(mktemp -d /tmp/pellworth-bench-XXXXXX)
+export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+wineboot -i >/dev/null 2>&1; wineserver -w
+drop="$WINEPREFIX/drive_c/b"; mkdir -p "$drop"
+cp "$bin"/{Setup.exe,runexit.exe,empty.exe,scanfloor.exe} "$drop/"
+cp build/host/package/pellworth-normal.msi "$drop/p.msi"
+
+# Runs one command line; prints its Windows-side time in ms.
+timed() {
+  local line
+  line=$(cd "$drop" && RUNEXIT_CMDLINE="$1" wine 'C:\b\runexit.exe')
+  echo "${line##*ms=}"
+}
+median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
+declare -A samples
+sample() { samples[$1]+="$(timed "$2") "; }
+med() { tr ' ' '\n' <<<"${samples[$1]}" | grep -v '^$' | median; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a/b}'; }
+
+msi='C:\b\p.msi'
+setup_install="C:\\b\\Setup.exe /i:$msi /PAT:HOST-1"
+direct_install="C:\\windows\\system32\\msiexec.exe PAT=HOST-1 /i \"$msi\"  REINSTALL=ALL REINSTALLMODE=vomus /quiet"
+# The first install makes HostID readable; every measured run is then a repair.
+timed "$setup_install" >/dev/null
+for ((i = 0; i < ROUNDS; i++)); do
+  sample setup_install "$setup_install"
+  sample direct_install "$direct_install"
+  sample empty 'C:\b\empty.exe'
+  sample setup_refused 'C:\b\Setup.exe'
+done
+wine 'C:\windows\system32\msiexec.exe' /x "$msi" /qn >/dev/null 2>&1 || true
+wineserver -w
+
+# Uninstall entries of other products, then one matching entry that sorts last.
+import_entries() {
+  local count=$1 reg="$drop/entries.reg"
+  {
+    echo REGEDIT4
+    echo
+    for ((i = 0; i < count; i++)); do
+      printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{00000000-0000-0000-0000-%012d}]\n' "$i"
+      printf '"DisplayName"="Other Product %d"\n"UninstallString"="MsiExec.exe /X{%d}"\n\n' "$i" "$i"
+    done
+    echo '[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{FFFFFFFF-1111-2222-3333-444444444444}]'
+    echo '"DisplayName"="Pellworth"'
+    echo
+  } > "$reg"
+  wine regedit /s 'C:\b\entries.reg' >/dev/null 2>&1
+  wineserver -w
+}
+for entries in 1000 10000; do
+  import_entries $((entries - 1))   # entries of other products, then the match
+  for ((i = 0; i < ROUNDS; i++)); do
+    sample "scan_$entries" 'C:\b\Setup.exe /x'
+    sample "floor_$entries" 'C:\b\scanfloor.exe'
+  done
+  wineserver -w   # the started uninstalls of the unknown product end
+done
+
+empty=$(med empty)
+si=$(med setup_install); di=$(med direct_install); sr=$(med setup_refused)
+overhead=$(awk -v a="$si" -v b="$di" 'BEGIN {printf "%.3f", a-b}')
+units=$(ratio "$overhead" "$empty")
+rows=(
+  "| install (repair), Setup.exe | $si ms | msiexec direct: $di ms | overhead $overhead ms = $units empty-program units (target <= 2) |"
+  "| refused by its arguments | $sr ms | empty program: $empty ms | $(ratio "$sr" "$empty")x (target <= 1.5) |"
+)
+for entries in 1000 10000; do
+  s=$(med "scan_$entries"); f=$(med "floor_$entries")
+  rows+=("| /x over $entries entries, match last | $s ms | scan floor: $f ms | $(ratio "$s" "$f")x (target <= 2) |")
+done
+size=$(stat -c %s "$bin/Setup.exe")
+rows+=("| Setup.exe size | $((size / 1024)) KB ($size bytes) | | target <= 256 KB |")
+
+echo "rounds: $ROUNDS (medians)"
+printf '%s\n' "${rows[@]}"
+if [ -n "$out" ]; then printf '%s\n' "${rows[@]}" > "$out"; fi
