@@ -8,7 +8,6 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
-  stale=1
 fi
 
 for p in cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
