@@ -33,7 +33,7 @@ cp build/host/package/pellworth-normal.msi "$drop/p.msi"
 # Runs one command line; prints its Windows-side time in ms.
 timed() {
   local line
-  line=$(cd "$drop" && RUNEXIT_CMDLINE="$1" wine 'C:\b\runexit.exe')
+  line=$(cd "$drop" && RUNEXIT_CMDLINE="$1" wine 'C:\b\runexit.exe' | tr -d '\r')
   echo "${line##*ms=}"
 }
 median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
