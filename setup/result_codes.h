@@ -20,6 +20,15 @@ constexpr ResultCode RESULT_REMOVAL_FAILED = 0x80010020;
 constexpr ResultCode RESULT_INSTALLER_BASE = 0x80020000;
 constexpr ResultCode RESULT_NOT_CONFIRMED = 0x80020643;
 
+// Whether `code` is one of the results above: any other exit code means the
+// run ended abnormally.
+constexpr bool IsResultCode(std::uint32_t code) {
+  return code == RESULT_SUCCESS || code == RESULT_STRICT_NOTHING_LAUNCHED ||
+         code == RESULT_WOW64 || code == RESULT_UNSUPPORTED_PLATFORM ||
+         code == RESULT_BAD_ARGUMENTS || code == RESULT_ENVIRONMENT_ERROR ||
+         code == RESULT_REMOVAL_FAILED || (code & 0xFFFF0000) == RESULT_INSTALLER_BASE;
+}
+
 // The installer code for a run whose installer (or its start) returned `r`.
 constexpr ResultCode InstallerResult(std::uint32_t r) {
   return r == 0 ? RESULT_SUCCESS : (RESULT_INSTALLER_BASE | (r & 0xFFFF));

@@ -6,15 +6,10 @@
 #include <sstream>
 
 #include "e2e/e2e_test.h"
+#include "setup/result_codes.h"
 
 namespace e2e {
 namespace {
-
-bool InTable(std::uint32_t code) {
-  static const std::set<std::uint32_t> own = {0,          1,          0x80010001, 0x80010002,
-                                              0x80010004, 0x80010008, 0x80010020};
-  return own.count(code) > 0 || (code & 0xFFFF0000) == 0x80020000;
-}
 
 std::vector<std::u16string> MalformedLines() {
   const std::u16string exe = u"C:\\work\\Setup.exe";
@@ -65,7 +60,7 @@ TEST(BadInputE2E, MalformedLinesEndCleanlyAndSilently) {
   WinePrefix& wine = SharedPrefix();
   // A readable HostID ends any install road at its first read, so no line
   // waits for the 30-second confirmation.
-  wine.Shell("wine reg add 'HKLM\\SOFTWARE\\Orvel\\TAVRELQ' /v HostID /d seeded /f >/dev/null 2>&1");
+  SeedHostId(wine);
   std::string scratch = wine.HostPath("C:\\scratch");
   wine.Shell("rm -rf " + scratch + " && mkdir -p " + scratch);
   auto listing = [&] {
@@ -82,7 +77,7 @@ TEST(BadInputE2E, MalformedLinesEndCleanlyAndSilently) {
     RunResult run = wine.Start(line, "C:\\scratch", 120);
     ++ran;
     ASSERT_TRUE(run.finished) << run.output << run.errors;
-    EXPECT_TRUE(InTable(run.exitCode)) << Hex(run.exitCode);
+    EXPECT_TRUE(IsResultCode(run.exitCode)) << Hex(run.exitCode);
     EXPECT_EQ(run.output, "");
     EXPECT_EQ(run.errors, "");
   }
@@ -98,7 +93,7 @@ TEST(BadInputE2E, MalformedLinesEndCleanlyAndSilently) {
     EXPECT_TRUE(old.count(l) || isLog) << "created: " << l;
   }
   std::cout << ran << " malformed command lines run" << std::endl;
-  wine.Shell("wine reg delete 'HKLM\\SOFTWARE\\Orvel' /f >/dev/null 2>&1");
+  RemoveHostId(wine);
 }
 
 }  // namespace

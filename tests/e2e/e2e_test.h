@@ -24,12 +24,17 @@ inline void ExpectSilentExit(const RunResult& run, std::uint32_t expected) {
   EXPECT_EQ(run.errors, "");
 }
 
-}  // namespace e2e
-
-namespace e2e {
-
 inline const char* kHostIdKey = "SOFTWARE\\Orvel\\TAVRELQ";
 inline const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// A readable HostID ends any install road at its first read, so that a run
+// never waits for the 30-second confirmation.
+inline void SeedHostId(WinePrefix& wine) {
+  wine.Shell("wine reg add 'HKLM\\SOFTWARE\\Orvel\\TAVRELQ' /v HostID /d seeded /f >/dev/null 2>&1");
+}
+inline void RemoveHostId(WinePrefix& wine) {
+  wine.Shell("wine reg delete 'HKLM\\SOFTWARE\\Orvel' /f >/dev/null 2>&1");
+}
 
 // Each test starts from a machine without the product: every demo package
 // removed, HostID gone, and no files left from an earlier test.
@@ -38,9 +43,9 @@ class ProductTest : public testing::Test {
   void SetUp() override {
     wine.Shell(
         "for p in normal nohostid fails; do wine msiexec /x C:\\\\work\\\\pellworth-$p.msi /qn "
-        ">/dev/null 2>&1; done; wine reg delete 'HKLM\\SOFTWARE\\Orvel' /f >/dev/null 2>&1; "
-        "wineserver -w; cd " + wine.HostPath("C:\\work") +
+        ">/dev/null 2>&1; done; wineserver -w; cd " + wine.HostPath("C:\\work") +
         " && rm -rf *.log *.ran Setup.msi msiexec.exe planted xlogs; true");
+    RemoveHostId(wine);
     ASSERT_FALSE(wine.RegistryValue(kHostIdKey, "HostID")) << "HostID left behind";
   }
   // The product's entries in the Uninstall key, by display name.

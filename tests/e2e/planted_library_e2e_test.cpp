@@ -24,7 +24,7 @@ TEST(PlantedLibraryE2E, NeverLoaded) {
   }
   ASSERT_EQ(wine.Shell(copies), 0);
   std::string marker = wine.HostPath("C:\\planted-dll.ran");
-  wine.Shell("wine reg add 'HKLM\\SOFTWARE\\Orvel\\TAVRELQ' /v HostID /d seeded /f >/dev/null 2>&1");
+  SeedHostId(wine);
   struct Row {
     const char* arguments;
     std::uint32_t expected;
@@ -41,7 +41,7 @@ TEST(PlantedLibraryE2E, NeverLoaded) {
     wine.Shell("cat " + marker + " 2>/dev/null | tr -d '\\000'", &loaded);
     EXPECT_EQ(loaded, "") << "planted libraries were loaded";
   }
-  wine.Shell("wine reg delete 'HKLM\\SOFTWARE\\Orvel' /f >/dev/null 2>&1");
+  RemoveHostId(wine);
 }
 
 }  // namespace

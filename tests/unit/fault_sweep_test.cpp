@@ -3,7 +3,6 @@
 // allocation outside the guarded stages, with the exception that ends the
 // process), with every key, process handle, vector and library given back.
 #include <iostream>
-#include <set>
 
 #include "alloc_hook.h"
 #include "setup/entry.h"
@@ -15,14 +14,6 @@ using sim::Call;
 
 const std::u16string kHostIdKey = u"SOFTWARE\\Orvel\\TAVRELQ";
 const std::u16string kUninstall = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-bool InTable(ResultCode code) {
-  static const std::set<ResultCode> own = {
-      RESULT_SUCCESS,          RESULT_STRICT_NOTHING_LAUNCHED, RESULT_WOW64,
-      RESULT_UNSUPPORTED_PLATFORM, RESULT_BAD_ARGUMENTS,       RESULT_ENVIRONMENT_ERROR,
-      RESULT_REMOVAL_FAILED};
-  return own.count(code) > 0 || (code & 0xFFFF0000) == RESULT_INSTALLER_BASE;
-}
 
 struct Scenario {
   const char* name;
@@ -105,7 +96,7 @@ TEST(FaultSweep, EveryCallOfEveryScenario) {
     std::vector<Call> calls;
     Outcome clean = RunScenario(scenario, std::nullopt, -1, &calls);
     ASSERT_FALSE(clean.threw);
-    ASSERT_TRUE(InTable(clean.result));
+    ASSERT_TRUE(IsResultCode(clean.result));
     int seen[sim::kCallCount] = {};
     for (Call call : calls) {
       int occurrence = seen[static_cast<int>(call)]++;
@@ -122,7 +113,7 @@ TEST(FaultSweep, EveryCallOfEveryScenario) {
           // Only a raising call may end the run with its exception.
           EXPECT_TRUE(raise);
         } else {
-          EXPECT_TRUE(InTable(outcome.result)) << std::hex << outcome.result;
+          EXPECT_TRUE(IsResultCode(outcome.result)) << std::hex << outcome.result;
         }
         if (!IsRelease(call)) {
           EXPECT_EQ(outcome.open, std::vector<std::string>());
@@ -145,7 +136,7 @@ TEST(FaultSweep, EveryAllocationOfEveryScenario) {
       Outcome outcome = RunScenario(scenario, std::nullopt, n);
       ++points;
       if (!outcome.threw) {
-        EXPECT_TRUE(InTable(outcome.result)) << std::hex << outcome.result;
+        EXPECT_TRUE(IsResultCode(outcome.result)) << std::hex << outcome.result;
       }
       EXPECT_EQ(outcome.open, std::vector<std::string>());
     }
