@@ -21,4 +21,12 @@ void CreateKey(const std::u16string& path);  // below TestKey()
 void SetValue(const std::u16string& path, const std::u16string& name, win::DWORD type,
               const std::vector<win::BYTE>& data);
 
+// A program in the system folder that exits with `code` when started with
+// `arguments` (cmd.exe /c exit N on Windows; a scripted program on the sim).
+struct ExitingProgram {
+  std::u16string program;
+  std::u16string arguments;
+};
+ExitingProgram ProgramExitingWith(win::DWORD code);
+
 }  // namespace contract

@@ -28,4 +28,10 @@ void SetValue(const std::u16string& path, const std::u16string& name, win::DWORD
                      data);
 }
 
+ExitingProgram ProgramExitingWith(win::DWORD code) {
+  std::u16string program = Machine().SystemFile(u"cmd.exe");
+  Machine().Script(program, {code, 50});
+  return {program, u"/c exit"};  // the script, not the arguments, sets the code
+}
+
 }  // namespace contract

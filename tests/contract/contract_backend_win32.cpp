@@ -1,4 +1,5 @@
 #include "contract/contract_backend.h"
+#include "platform/scoped_handle.h"
 #include "platform/win32_api.h"
 
 #include <windows.h>
@@ -37,6 +38,13 @@ void SetValue(const std::u16string& path, const std::u16string& name, win::DWORD
   ::RegSetValueExW(key, W(name), 0, type, data.empty() ? nullptr : data.data(),
                    static_cast<DWORD>(data.size()));
   ::RegCloseKey(key);
+}
+
+ExitingProgram ProgramExitingWith(win::DWORD code) {
+  std::u16string digits;
+  for (win::DWORD v = code; digits.empty() || v != 0; v /= 10)
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + v % 10));
+  return {win::SystemFilePath(u"cmd.exe"), u"/c exit " + digits};
 }
 
 }  // namespace contract

@@ -5,6 +5,7 @@
 
 #include "contract/contract_backend.h"
 #include "platform/scoped_handle.h"
+#include "setup/installer_run.h"
 
 namespace {
 
@@ -125,6 +126,15 @@ TEST_F(PlatformContract, StartOfAMissingProgramFailsWithoutAHandle) {
   auto result = reinterpret_cast<win::ULONG_PTR>(
       win::Sys().ShellExecuteW(nullptr, u"", program.c_str(), u"", nullptr, win::SW_SHOWNORMAL));
   EXPECT_LE(result, 32u);
+}
+
+// The installer run reads a child's exit code in full, whatever its size.
+TEST_F(PlatformContract, RunAndWaitReadsTheExitCode) {
+  for (win::DWORD code : {0u, 1603u, 3010u, 65536u}) {
+    SCOPED_TRACE(code);
+    contract::ExitingProgram p = contract::ProgramExitingWith(code);
+    EXPECT_EQ(RunAndWait(p.arguments, p.program), code);
+  }
 }
 
 }  // namespace
