@@ -6,6 +6,8 @@
 #include <new>
 
 #include "setup/entry.h"
+#include "setup/installer_run.h"
+#include "uninstall/uninstall_scanner.h"
 #include "sim/sim_machine.h"
 
 namespace {
@@ -39,7 +41,6 @@ void operator delete[](void* p) noexcept { operator delete(p); }
 void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
-const std::u16string kUninstall = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 void Measure(const char* name, sim::Machine& machine) {
   win::ScopedSys use(machine);
@@ -59,7 +60,7 @@ int main() {
         u"C:\\deploy\\Setup.exe /i:C:\\deploy\\Pellworth.msi /PAT:HOST-4711 /log:C:\\logs\\p.log";
     sim::Machine* m = &machine;
     machine.Script(machine.SystemFile(u"msiexec.exe"), {0, 5000, [m] {
-                     m->SetString(win::HKeyLocalMachine(), u"SOFTWARE\\Orvel\\TAVRELQ", u"HostID",
+                     m->SetString(win::HKeyLocalMachine(), kHostIdKeyPath, kHostIdValueName,
                                   u"HOST-4711");
                    }});
     Measure("install", machine);
@@ -67,12 +68,13 @@ int main() {
   {
     sim::Machine machine;
     machine.commandLine = u"C:\\deploy\\Setup.exe /x";
+    const std::u16string uninstall = kUninstallKeyPath + u"\\";
     for (int i = 0; i < 50; ++i) {
       std::u16string name = u"Product" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
                             std::u16string(1, static_cast<char16_t>(u'a' + i / 26));
-      machine.SetString(win::HKeyLocalMachine(), kUninstall + name, u"DisplayName", name);
+      machine.SetString(win::HKeyLocalMachine(), uninstall + name, u"DisplayName", name);
     }
-    machine.SetString(win::HKeyLocalMachine(), kUninstall + u"{FFFFFFFF-1111-2222-3333-444444444444}",
+    machine.SetString(win::HKeyLocalMachine(), uninstall + u"{FFFFFFFF-1111-2222-3333-444444444444}",
                       u"DisplayName", u"Pellworth");
     machine.Script(machine.SystemFile(u"MsiExec.exe"), {});
     Measure("removal", machine);

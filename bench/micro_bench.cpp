@@ -60,7 +60,7 @@ BENCHMARK(Translate)->Arg(1)->Arg(10)->Arg(100)->Arg(1000);
 void UninstallScan(benchmark::State& state) {
   sim::Machine machine;
   win::ScopedSys use(machine);
-  const std::u16string root = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  const std::u16string root = kUninstallKeyPath + u"\\";
   int entries = static_cast<int>(state.range(0));
   for (int i = 0; i < entries - 1; ++i) {
     std::u16string name = u"{00000000-0000-0000-0000-";

@@ -20,9 +20,7 @@ ProcessInfo::ProcessInfo() : moduleHandle_(win::Sys().GetModuleHandleW(nullptr))
   win::DWORD got = win::Sys().GetModuleFileNameW(nullptr, buffer.data(), NAME_BUFFER_CHARS);
   if (got == 0) return;
   // A path that filled the buffer may have no terminator: keep 2047 units at most.
-  size_t length = 0;
-  while (length < NAME_BUFFER_CHARS - 1 && buffer[length] != 0) ++length;
-  modulePath_ = NormalizeModulePath(win::WString(buffer.data(), length));
+  modulePath_ = NormalizeModulePath(TextOf(buffer, NAME_BUFFER_CHARS - 1));
 }
 
 ProcessInfo::~ProcessInfo() = default;

@@ -16,14 +16,13 @@ VersionInfo::VersionInfo() {
 
 VersionInfo::~VersionInfo() = default;
 
-namespace {
-
-// The text of `buffer` up to its first NUL, never reading past its end.
-win::WString TextOf(const std::vector<win::WCHAR>& buffer) {
+win::WString TextOf(const std::vector<win::WCHAR>& buffer, size_t limit) {
   size_t length = 0;
-  while (length < buffer.size() && buffer[length] != 0) ++length;
+  while (length < limit && length < buffer.size() && buffer[length] != 0) ++length;
   return win::WString(buffer.data(), length);
 }
+
+namespace {
 
 // One name query into the shared buffer; a failed call delivers nothing.
 win::WString NameEx(win::ComputerNameFormat format, std::vector<win::WCHAR>& buffer) {

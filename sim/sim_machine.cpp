@@ -560,7 +560,17 @@ UINT Machine::GetSystemDirectoryW(WCHAR* buffer, UINT size) {
 // ---------------------------------------------------------------- libraries
 
 void Machine::AddLibrary(const WString& fullPath, std::set<std::string> exports) {
-  libraries_[FoldCase(fullPath)].exports = std::move(exports);
+  Library& library = libraries_[FoldCase(fullPath)];
+  library.exports = std::move(exports);
+  // A handle of its own, fixed for the machine's life, whatever is added later.
+  if (library.handle == nullptr)
+    library.handle = reinterpret_cast<HMODULE>(0x10000000 + 0x10000 * libraries_.size());
+}
+
+Machine::Library* Machine::Loaded(HMODULE module) {
+  for (auto& [path, library] : libraries_)
+    if (library.handle == module && library.references > 0) return &library;
+  return nullptr;
 }
 
 HMODULE Machine::LoadLibraryW(const WCHAR* path) {
@@ -572,29 +582,21 @@ HMODULE Machine::LoadLibraryW(const WCHAR* path) {
   auto it = libraries_.find(FoldCase(name));
   if (it == libraries_.end()) return nullptr;
   ++it->second.references;
-  return reinterpret_cast<HMODULE>(0x10000000 + 0x10000 * std::distance(libraries_.begin(), it));
+  return it->second.handle;
 }
 
 win::FARPROC Machine::GetProcAddress(HMODULE module, const char* name) {
   if (Enter(Call::GetProcAddress)) return nullptr;
-  for (auto it = libraries_.begin(); it != libraries_.end(); ++it) {
-    auto handle = reinterpret_cast<HMODULE>(0x10000000 + 0x10000 * std::distance(libraries_.begin(), it));
-    if (handle == module && it->second.references > 0)
-      return it->second.exports.count(name) ? &EntryPoint : nullptr;
-  }
-  return nullptr;
+  Library* library = Loaded(module);
+  return library != nullptr && library->exports.count(name) ? &EntryPoint : nullptr;
 }
 
 BOOL Machine::FreeLibrary(HMODULE module) {
   if (Enter(Call::FreeLibrary)) return win::FALSE;
-  for (auto it = libraries_.begin(); it != libraries_.end(); ++it) {
-    auto handle = reinterpret_cast<HMODULE>(0x10000000 + 0x10000 * std::distance(libraries_.begin(), it));
-    if (handle == module && it->second.references > 0) {
-      --it->second.references;
-      return win::TRUE;
-    }
-  }
-  return win::FALSE;
+  Library* library = Loaded(module);
+  if (library == nullptr) return win::FALSE;
+  --library->references;
+  return win::TRUE;
 }
 
 BOOL Machine::SetDefaultDllDirectories(DWORD flags) {

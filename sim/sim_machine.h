@@ -235,8 +235,10 @@ class Machine final : public win::Api {
   std::map<void*, std::unique_ptr<ArgvStorage>> argvStorage_;
   struct Library {
     std::set<std::string> exports;
+    HMODULE handle = nullptr;
     int references = 0;
   };
+  Library* Loaded(HMODULE module);  // a library loaded and not yet freed, or null
   std::map<WString, Library> libraries_;  // by upper-cased full path
   std::map<WString, ProgramScript> scripts_;  // by upper-cased file
   std::multimap<std::uint64_t, std::function<void()>> events_;

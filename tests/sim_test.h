@@ -10,6 +10,11 @@
 #include "platform/api.h"
 #include "sim/sim_machine.h"
 
+// The registry paths the product reads, spelled out once for the tests (not
+// taken from the product, so that a wrong path in it fails them).
+inline const std::u16string kUninstallKey = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline const std::u16string kHostIdKey = u"SOFTWARE\\Orvel\\TAVRELQ";
+
 class SimTest : public testing::Test {
  protected:
   void TearDown() override {

@@ -6,9 +6,9 @@
 #include "uninstall/trace.h"
 
 const win::WString kUninstallProgram = u"MsiExec.exe";
+const win::WString kUninstallKeyPath = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 namespace {
-const win::WString kUninstallKeyPath = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 const char16_t* UiSwitch(win::LONG level) {
   switch (level) {

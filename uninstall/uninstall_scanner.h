@@ -21,6 +21,7 @@
 
 constexpr win::DWORD KEY_NAME_CHARS = 256;
 extern const win::WString kUninstallProgram;  // "MsiExec.exe", found in the system folder
+extern const win::WString kUninstallKeyPath;  // below HKEY_LOCAL_MACHINE
 
 class UninstallScanner {
  public:

@@ -12,8 +12,6 @@ namespace {
 
 using sim::Call;
 
-const std::u16string kHostIdKey = u"SOFTWARE\\Orvel\\TAVRELQ";
-const std::u16string kUninstall = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 struct Scenario {
   const char* name;
@@ -33,14 +31,14 @@ void InstallNeverConfirmed(sim::Machine& m) {
 }
 void RemovalWithMatch(sim::Machine& m) {
   m.commandLine = u"Setup.exe /x";
-  m.SetString(win::HKeyLocalMachine(), kUninstall + u"\\Other", u"DisplayName", u"Other");
-  m.SetString(win::HKeyLocalMachine(), kUninstall + u"\\{AAAAAAAA-1111-2222-3333-444444444444}",
+  m.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\Other", u"DisplayName", u"Other");
+  m.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\{AAAAAAAA-1111-2222-3333-444444444444}",
               u"DisplayName", u"Pellworth");
   m.Script(m.SystemFile(u"MsiExec.exe"), {});
 }
 void StrictRemovalWithNone(sim::Machine& m) {
   m.commandLine = u"Setup.exe /x:Strict";
-  m.SetString(win::HKeyLocalMachine(), kUninstall + u"\\Other", u"DisplayName", u"Other");
+  m.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\Other", u"DisplayName", u"Other");
 }
 void RefusedAtAGate(sim::Machine& m) {
   m.commandLine = u"Setup.exe /PAT:1";

@@ -160,7 +160,7 @@ TEST_F(Gates, RoadChoice) {
 
 TEST_F(Gates, ElevationFollowsTheVersion) {
   const std::u16string code = u"{11111111-2222-3333-4444-555555555555}";
-  const std::u16string key = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + code;
+  const std::u16string key = kUninstallKey + u"\\" + code;
   machine.SetString(win::HKeyLocalMachine(), key, u"DisplayName", u"Pellworth");
   machine.Script(machine.SystemFile(u"MsiExec.exe"), {});
   CommandLine(u"/x");

@@ -8,7 +8,6 @@
 
 namespace {
 
-const std::u16string kHostIdKey = u"SOFTWARE\\Orvel\\TAVRELQ";
 
 class InstallRoad : public SimTest {
  protected:

@@ -7,7 +7,6 @@ namespace {
 
 using Lines = std::vector<std::u16string>;
 
-const std::u16string kUninstall = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::u16string kCode = u"{AAAAAAAA-1111-2222-3333-444444444444}";
 const std::u16string kRule = std::u16string(55, u'-');
 
@@ -59,7 +58,7 @@ TEST_F(Trace, StatusField) {
 TEST_F(Trace, OpenFailure) {
   machine.Inject({sim::Call::RegOpenKeyExW, 0, 1, win::ERROR_FILE_NOT_FOUND});
   EXPECT_FALSE(Scan());
-  EXPECT_EQ(Written(), (Lines{u"fail in RegOpenKeyEx() (0x00000002)", u"regHive : " + kUninstall}));
+  EXPECT_EQ(Written(), (Lines{u"fail in RegOpenKeyEx() (0x00000002)", u"regHive : " + kUninstallKey}));
 }
 
 TEST_F(Trace, CountFailure) {
@@ -69,9 +68,9 @@ TEST_F(Trace, CountFailure) {
 }
 
 TEST_F(Trace, EntriesThenUninstall) {
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\A", u"DisplayName", u"Other");
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\B", u"UninstallString", u"no name");
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\" + kCode, u"DisplayName",
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\A", u"DisplayName", u"Other");
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\B", u"UninstallString", u"no name");
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCode, u"DisplayName",
                     u"Pellworth");
   machine.Script(machine.SystemFile(u"MsiExec.exe"), {});
   EXPECT_TRUE(Scan());
@@ -89,9 +88,9 @@ TEST_F(Trace, EntriesThenUninstall) {
 }
 
 TEST_F(Trace, RefusedUninstallShowsTheStartResult) {
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\" + kCode, u"DisplayName",
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCode, u"DisplayName",
                     u"Pellworth");
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\" + kCode, u"UninstallString", u"u");
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCode, u"UninstallString", u"u");
   machine.Script(machine.SystemFile(u"MsiExec.exe"), {});
   machine.shellExecuteResult = 5;
   EXPECT_FALSE(Scan());
@@ -100,20 +99,20 @@ TEST_F(Trace, RefusedUninstallShowsTheStartResult) {
 }
 
 TEST_F(Trace, ForceDelete) {
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\P", u"DisplayName", u"Pellworth");
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\P", u"DisplayName", u"Pellworth");
   EXPECT_TRUE(Scan(true));
   EXPECT_EQ(Written(), (Lines{kRule, u"DisplayName     : Pellworth", u"UninstallString : ",
                               u"Force delete registry"}));
   machine.debugOutput.clear();
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\P", u"DisplayName", u"Pellworth");
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\P", u"DisplayName", u"Pellworth");
   machine.Inject({sim::Call::RegDeleteKeyW, 0, 1, win::ERROR_ACCESS_DENIED});
   EXPECT_FALSE(Scan(true));
   EXPECT_EQ(Written().back(), u"fail in RegDeleteKeyEx() (0x00000005)");
 }
 
 TEST_F(Trace, SilentWhenOff) {
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\P", u"DisplayName", u"Pellworth");
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\" + kCode, u"DisplayName",
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\P", u"DisplayName", u"Pellworth");
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCode, u"DisplayName",
                     u"Pellworth");
   machine.Script(machine.SystemFile(u"MsiExec.exe"), {});
   {

@@ -5,7 +5,6 @@
 
 namespace {
 
-const std::u16string kUninstall = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::u16string kCodeA = u"{AAAAAAAA-1111-2222-3333-444444444444}";
 const std::u16string kCodeB = u"{BBBBBBBB-1111-2222-3333-444444444444}";
 
@@ -13,10 +12,10 @@ class UninstallScan : public SimTest {
  protected:
   void Entry(const std::u16string& name, const std::u16string& displayName,
              bool withUninstallString = true) {
-    machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\" + name, u"DisplayName",
+    machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\" + name, u"DisplayName",
                       displayName);
     if (withUninstallString)
-      machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\" + name, u"UninstallString",
+      machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\" + name, u"UninstallString",
                         u"MsiExec.exe /X" + name);
   }
   void MsiExecExists() { machine.Script(machine.SystemFile(u"MsiExec.exe"), {}); }
@@ -40,10 +39,10 @@ TEST_F(UninstallScan, NearMissesDoNotMatch) {
   Entry(u"{00000000-0000-0000-0000-000000000003}", u" Pellworth");
   Entry(u"{00000000-0000-0000-0000-000000000004}", u"PELLWORTH");
   // An extra NUL inside the stored data stays part of the name.
-  machine.SetValue(win::HKeyLocalMachine(), kUninstall + u"\\{00000000-0000-0000-0000-000000000005}",
+  machine.SetValue(win::HKeyLocalMachine(), kUninstallKey + u"\\{00000000-0000-0000-0000-000000000005}",
                    u"DisplayName", win::REG_SZ, sim::Utf16Bytes(u"Pellworth", 2));
   // A name of another type reads as empty text.
-  machine.SetValue(win::HKeyLocalMachine(), kUninstall + u"\\{00000000-0000-0000-0000-000000000006}",
+  machine.SetValue(win::HKeyLocalMachine(), kUninstallKey + u"\\{00000000-0000-0000-0000-000000000006}",
                    u"DisplayName", win::REG_EXPAND_SZ, sim::Utf16Bytes(u"Pellworth"));
   UninstallScanner scanner(true);
   EXPECT_TRUE(scanner.ScanAndRemove());
@@ -101,7 +100,7 @@ TEST_F(UninstallScan, MatchWithoutUninstallStringIsHandled) {
 
 TEST_F(UninstallScan, EntryWithoutDisplayNameIsPassedOver) {
   MsiExecExists();
-  machine.SetString(win::HKeyLocalMachine(), kUninstall + u"\\" + kCodeA, u"UninstallString", u"x");
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCodeA, u"UninstallString", u"x");
   Entry(kCodeB, u"Pellworth");
   UninstallScanner scanner(true);
   EXPECT_TRUE(scanner.ScanAndRemove());
@@ -141,7 +140,7 @@ TEST_F(UninstallScan, UnreadableUninstallKeyFails) {
 }
 
 TEST_F(UninstallScan, MissingUninstallKeyFails) {
-  machine.DeleteTree(win::HKeyLocalMachine(), kUninstall);
+  machine.DeleteTree(win::HKeyLocalMachine(), kUninstallKey);
   UninstallScanner scanner(true);
   EXPECT_FALSE(scanner.ScanAndRemove());
 }
@@ -211,18 +210,18 @@ TEST_F(UninstallScan, ForceDeleteRemovesTheFirstMatchWhateverItsName) {
   EXPECT_TRUE(scanner.ScanAndRemove());
   EXPECT_TRUE(scanner.completedWithoutLaunch());
   EXPECT_TRUE(machine.starts.empty());
-  EXPECT_FALSE(machine.KeyExists(win::HKeyLocalMachine(), kUninstall + u"\\Pellworth"));
-  EXPECT_TRUE(machine.KeyExists(win::HKeyLocalMachine(), kUninstall + u"\\" + kCodeA));
+  EXPECT_FALSE(machine.KeyExists(win::HKeyLocalMachine(), kUninstallKey + u"\\Pellworth"));
+  EXPECT_TRUE(machine.KeyExists(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCodeA));
 }
 
 TEST_F(UninstallScan, ForceDeleteFailureFails) {
   Entry(kCodeA, u"Pellworth");
   // The deletion is not recursive: a key with a subkey cannot go.
-  machine.CreateKey(win::HKeyLocalMachine(), kUninstall + u"\\" + kCodeA + u"\\Child");
+  machine.CreateKey(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCodeA + u"\\Child");
   UninstallScanner scanner(true);
   scanner.setForceDelete(true);
   EXPECT_FALSE(scanner.ScanAndRemove());
-  EXPECT_TRUE(machine.KeyExists(win::HKeyLocalMachine(), kUninstall + u"\\" + kCodeA));
+  EXPECT_TRUE(machine.KeyExists(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCodeA));
 }
 
 TEST(ProductCodeForm, Boundaries) {
@@ -270,7 +269,7 @@ TEST_F(RemovalRoad, Results) {
   machine.shellExecuteResult = 5;
   EXPECT_EQ(Run(u"/x:Strict"), RESULT_REMOVAL_FAILED);
   EXPECT_EQ(Run(u"/x"), RESULT_REMOVAL_FAILED);
-  machine.DenyAccess(win::HKeyLocalMachine(), kUninstall);
+  machine.DenyAccess(win::HKeyLocalMachine(), kUninstallKey);
   EXPECT_EQ(Run(u"/x"), RESULT_REMOVAL_FAILED);
   // The removal road needs no PAT and never starts msiexec for an install.
   for (const auto& s : machine.starts) EXPECT_EQ(s.api, "ShellExecuteW");
