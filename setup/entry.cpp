@@ -41,7 +41,7 @@ ResultCode CheckEnvironment(bool& runElevated) {
 }
 
 ResultCode RunRemoval(const Translation& translation, bool runElevated) {
-  bool strict = translation.PassedThroughContains(u"/x:Strict");
+  bool strict = translation.IsStrictRemoval();
   UninstallScanner scanner(runElevated);
   if (!scanner.ScanAndRemove()) return RESULT_REMOVAL_FAILED;
   return scanner.completedWithoutLaunch() && strict ? RESULT_STRICT_NOTHING_LAUNCHED
@@ -64,8 +64,8 @@ ResultCode SetupMain(int, char**) {
   Translation translation;
   if (TranslateCommandLine(translation) != RESULT_SUCCESS) return RESULT_BAD_ARGUMENTS;
 
-  // Only what was passed through chooses the road: never a PAT value, a log
-  // path or a package path.
-  if (translation.PassedThroughContains(u"/x")) return RunRemoval(translation, runElevated);
+  // Only a removal switch chooses the removal road: never a PAT value, a log
+  // or package path, nor a passed-through value that holds "/x" further in.
+  if (translation.HasRemovalSwitch()) return RunRemoval(translation, runElevated);
   return RunInstallation(translation);
 }

@@ -20,9 +20,9 @@ ResultCode RunInstallation(Translation& translation) {
   win::WString& arguments = translation.installerArguments;
   arguments += translation.packageArgument.empty() ? kDefaultPackagePiece
                                                    : translation.packageArgument;
-  // Only passed-through arguments count: a package path written with forward
-  // slashes keeps the reinstall properties.
-  if (!translation.PassedThroughContains(u"/x")) arguments += kReinstallPiece;
+  // The same test as the road's: only a removal switch leaves them out, never
+  // a path or value written with forward slashes.
+  if (!translation.HasRemovalSwitch()) arguments += kReinstallPiece;
   arguments += kQuietPiece;
 
   // Started by its full path in the system folder: a bare name would let a

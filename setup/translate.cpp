@@ -12,6 +12,8 @@ const WString kPatSwitch = u"/PAT:";
 const WString kLogSwitch = u"/log";
 const WString kRemoveSwitch = u"/x:";
 const WString kStrict = u"Strict";
+const WString kRemovalPrefix = u"/x";
+const WString kStrictRemoval = u"/x:Strict";
 const WString kDefaultLogPiece = u" /L*v \"dulvinstaller.log\"";
 
 struct LocalMemoryTraits {
@@ -33,9 +35,15 @@ WString Quoted(const WString& text) { return u'"' + text + u'"'; }
 
 }  // namespace
 
-bool Translation::PassedThroughContains(const WString& text) const {
+bool Translation::HasRemovalSwitch() const {
   for (const WString& argument : passedThrough)
-    if (Contains(argument, text)) return true;
+    if (argument.compare(0, kRemovalPrefix.size(), kRemovalPrefix) == 0) return true;
+  return false;
+}
+
+bool Translation::IsStrictRemoval() const {
+  for (const WString& argument : passedThrough)
+    if (argument == kStrictRemoval) return true;
   return false;
 }
 
@@ -55,8 +63,10 @@ ResultCode TranslateArguments(const std::vector<WString>& arguments, Translation
       out.packageArgument = u" /i " + Quoted(Tail(argument));
     } else if (Contains(argument, kPatSwitch)) {
       out.patValue = Tail(argument);
-      // The value is enclosed whole: " PAT=" already names the property.
-      bool quote = HasBlank(out.patValue) && !Contains(out.patValue, u"\"");
+      // The value is enclosed whole: " PAT=" already names the property. An
+      // empty one is spelled "", or the installer would take the next piece.
+      bool quote = out.patValue.empty() ||
+                   (HasBlank(out.patValue) && !Contains(out.patValue, u"\""));
       out.installerArguments += u" PAT=" + (quote ? Quoted(out.patValue) : out.patValue);
     } else if (Contains(argument, kLogSwitch)) {
       out.installerArguments +=

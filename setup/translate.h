@@ -11,7 +11,13 @@
 //
 // The tail is the text after the argument's first colon. A passed-through
 // argument or PAT value holding a blank (and no quote) is quoted, so that it
-// reaches Windows Installer as one argument.
+// reaches Windows Installer as one argument; an empty PAT value is written
+// PAT="", so that the installer never reads the next piece as its value.
+//
+// The road: only a removal switch removes, that is a passed-through argument
+// that begins with "/x" ("/x", "/x:", "/x:Strict", "/xanything"). A value or
+// path that merely holds "/x" further in (INSTALLDIR=C:/xapps, C:/xlog.txt)
+// is an install like any other.
 #pragma once
 
 #include <vector>
@@ -27,8 +33,10 @@ struct Translation {
   // Only these choose the road: a value or path never does.
   std::vector<win::WString> passedThrough;
 
-  // Whether `text` stands anywhere inside a passed-through argument.
-  bool PassedThroughContains(const win::WString& text) const;
+  // Whether a passed-through argument begins with "/x": the removal road.
+  bool HasRemovalSwitch() const;
+  // Whether a passed-through argument is exactly "/x:Strict".
+  bool IsStrictRemoval() const;
 };
 
 // Reads the process command line and translates it. Answers RESULT_SUCCESS or

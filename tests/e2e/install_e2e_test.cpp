@@ -79,5 +79,28 @@ TEST_F(InstallE2E, PlantedMsiexecIsNotRun) {
   EXPECT_FALSE(wine.FileExists("C:\\work\\planted\\msiexec.exe.ran"));
 }
 
+// The argument string as the real platform hands it to msiexec: the system
+// folder's msiexec.exe is replaced for one run by a stand-in that records its
+// command line. An empty PAT value is spelled PAT="" there, so the installer
+// cannot take the next piece as its value. (Wine's own msiexec drops the
+// quotes and so still reads PAT="PAT=x"; Windows Installer reads "" as empty.)
+TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
+  std::string system = wine.HostPath("C:\\windows\\system32");
+  ASSERT_EQ(wine.Shell("mv " + system + "/msiexec.exe " + system + "/msiexec.real && cp " +
+                       wine.HostPath("C:\\work\\planted.exe") + " " + system + "/msiexec.exe"),
+            0);
+  SeedHostId(wine);
+  RunResult run = wine.StartWith("WINEDLLOVERRIDES='msiexec.exe=n;mscoree,mshtml='",
+                                 "C:\\work\\Setup.exe /i:C:\\work\\p.msi /PAT: /PAT:x a/x",
+                                 "C:\\work");
+  wine.Shell("mv -f " + system + "/msiexec.real " + system + "/msiexec.exe");
+  ExpectSilentExit(run, 0);
+  std::string recorded;
+  wine.Shell("iconv -f UTF-16LE -t UTF-8 " + wine.HostPath("C:\\work\\msiexec.exe.ran"), &recorded);
+  EXPECT_EQ(recorded,
+            "\"C:\\windows\\system32\\msiexec.exe\"  PAT=\"\" PAT=x a/x /i \"C:\\work\\p.msi\"  "
+            "REINSTALL=ALL REINSTALLMODE=vomus /quiet");
+}
+
 }  // namespace
 }  // namespace e2e

@@ -49,6 +49,37 @@ TEST_F(RemovalE2E, DecoyEntryIsPassedOver) {
   wine.Shell("wine reg delete '" + decoy + "' /f >/dev/null 2>&1");
 }
 
+// Over an installed product, a passed-through value or log path holding /x is
+// an install like any other: it repairs, and the product stays.
+TEST_F(RemovalE2E, PassedThroughSlashXRepairsTheInstalledProduct) {
+  Install();
+  struct Row {
+    const char* arguments;
+    const char* hostId;
+  };
+  const Row rows[] = {
+      // Wine's msiexec refuses a repair into a folder written with forward
+      // slashes (1603, as a direct run shows): the HostID of the install
+      // before confirms the run, as designed, and the product stays.
+      {"/PAT:H-11 INSTALLDIR=C:/xapps/Pellworth", "H-9"},
+      {"/PAT:H-12 COMMENTS=C:/xapps/Pellworth", "H-12"},
+      {"/PAT:H-13 /L*V C:/xlog.txt", "H-13"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.arguments);
+    std::string line = "C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi ";
+    ExpectSilentExit(wine.Start(line + row.arguments), 0);
+    wine.WaitForAll();
+    EXPECT_EQ(InstalledCount(), 1);
+    EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), row.hostId);
+  }
+  EXPECT_TRUE(wine.FileExists("C:\\xlog.txt"));
+  wine.Shell("rm -f " + wine.HostPath("C:\\xlog.txt"));
+  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x"), 0);
+  wine.WaitForAll();
+  EXPECT_EQ(InstalledCount(), 0);
+}
+
 // A log path with forward slashes is a value, not a removal switch.
 TEST_F(RemovalE2E, ForwardSlashLogPathStillInstalls) {
   wine.Shell("mkdir -p " + wine.HostPath("C:\\work\\xlogs"));

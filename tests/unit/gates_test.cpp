@@ -124,34 +124,45 @@ TEST_F(Gates, BadRemovalValueIsRejectedBeforeAnythingStarts) {
   EXPECT_EQ(machine.CallCount(sim::Call::RegOpenKeyExW), 0);
 }
 
-// Which road a command line takes: removal opens the Uninstall key and starts
-// no installer; install starts msiexec.
+// Which road a command line takes, on a machine with nothing to remove and a
+// HostID in place: removal starts no installer and answers 1 only when strict;
+// install starts msiexec and is confirmed at once.
 TEST_F(Gates, RoadChoice) {
   machine.Script(machine.SystemFile(u"msiexec.exe"), {});
+  machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"H");
   struct Row {
     const char16_t* arguments;
     bool removal;
+    ResultCode expected;
   };
   const Row rows[] = {
-      {u"/x", true},
-      {u"/PAT:v /x:Strict", true},
-      {u"/x:", true},
-      {u"/PAT:v a/xb", true},  // a passed-through argument holding /x
-      {u"/PAT:v /X", false},   // capital X is no removal
-      {u"/PAT:v /X:Strict", false},
+      {u"/x", true, RESULT_SUCCESS},
+      {u"/x:", true, RESULT_SUCCESS},
+      {u"/PAT:v /x:Strict", true, RESULT_STRICT_NOTHING_LAUNCHED},
+      {u"/xanything", true, RESULT_SUCCESS},
+      {u"/x /qn /x:Strict", true, RESULT_STRICT_NOTHING_LAUNCHED},
+      // Only a removal switch removes: a passed-through value holding /x installs.
+      {u"/PAT:v INSTALLDIR=C:/xapps/P", false, RESULT_SUCCESS},
+      {u"/PAT:v /L*V C:/xlog.txt", false, RESULT_SUCCESS},
+      {u"/PAT:v a/x", false, RESULT_SUCCESS},
+      {u"/PAT:v X=/x", false, RESULT_SUCCESS},
+      {u"/PAT:v a/x:Strict", false, RESULT_SUCCESS},
+      {u"/PAT:v /X", false, RESULT_SUCCESS},  // capital X is no removal
+      {u"/PAT:v /X:Strict", false, RESULT_SUCCESS},
       // A value or a path never chooses the road.
-      {u"/PAT:VALUE /log:C:/xlogs/s.log", false},
-      {u"/PAT:a/x", false},
-      {u"/PAT:v /i:C:/xfer/p.msi", false},
+      {u"/PAT:VALUE /log:C:/xlogs/s.log", false, RESULT_SUCCESS},
+      {u"/PAT:a/x", false, RESULT_SUCCESS},
+      {u"/PAT:v /i:C:/xfer/p.msi", false, RESULT_SUCCESS},
+      {u"/PAT:v a/x:bad", false, RESULT_BAD_ARGUMENTS},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(Show(row.arguments));
     machine.starts.clear();
     int opensBefore = machine.CallCount(sim::Call::RegOpenKeyExW);
     CommandLine(row.arguments);
-    Run();
+    EXPECT_EQ(Run(), row.expected);
     bool startedInstaller = !machine.starts.empty() && machine.starts[0].api == "ShellExecuteExW";
-    EXPECT_EQ(startedInstaller, !row.removal);
+    EXPECT_EQ(startedInstaller, !row.removal && row.expected == RESULT_SUCCESS);
     if (row.removal) {
       EXPECT_EQ(machine.CallCount(sim::Call::RegOpenKeyExW), opensBefore + 1);
     }

@@ -51,6 +51,11 @@ TEST_F(InstallRoad, FinalArgumentStrings) {
       {u"/PAT:v /log:C:/xlogs/s.log",
        u" PAT=v /L*v \"C:/xlogs/s.log\" /i Setup.msi   REINSTALL=ALL REINSTALLMODE=vomus /quiet"},
       {u"/PAT:a/x", u" PAT=a/x /i Setup.msi   REINSTALL=ALL REINSTALLMODE=vomus /quiet"},
+      // So does a passed-through value or log path holding /x.
+      {u"/PAT:v INSTALLDIR=C:/xapps/P /L*V C:/xlog.txt",
+       u" PAT=v INSTALLDIR=C:/xapps/P /L*V C:/xlog.txt /i Setup.msi   REINSTALL=ALL "
+       u"REINSTALLMODE=vomus /quiet"},
+      {u"/PAT: /PAT:x", u" PAT=\"\" PAT=x /i Setup.msi   REINSTALL=ALL REINSTALLMODE=vomus /quiet"},
       {u"/PAT:v \"INSTALLDIR=C:\\Program Files\\Pellworth\"",
        u" PAT=v INSTALLDIR=\"C:\\Program Files\\Pellworth\" /i Setup.msi   REINSTALL=ALL "
        u"REINSTALLMODE=vomus /quiet"},

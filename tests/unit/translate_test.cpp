@@ -25,8 +25,9 @@ TEST(Translate, Rules) {
       {"strict removal passed through", {u"/x:Strict", u"/qn"}, u" /x:Strict /qn", u"", u""},
       {"empty package", {u"/i:"}, u"", u" /i \"\"", u""},
       {"empty log path", {u"/log:"}, u" /L*v \"\"", u"", u""},
-      {"empty then later pat", {u"/PAT:", u"/PAT:b"}, u" PAT= PAT=b", u"", u"b"},
-      {"later empty pat empties the value", {u"/PAT:a", u"/PAT:"}, u" PAT=a PAT=", u"", u""},
+      // An empty value is spelled "", so the installer never takes the next piece.
+      {"empty then later pat", {u"/PAT:", u"/PAT:x"}, u" PAT=\"\" PAT=x", u"", u"x"},
+      {"later empty pat empties the value", {u"/PAT:a", u"/PAT:"}, u" PAT=a PAT=\"\"", u"", u""},
       {"two packages: the last wins", {u"/i:a.msi", u"/i:b.msi"}, u"", u" /i \"b.msi\"", u""},
       {"two logs", {u"/log", u"/log:x.log"},
        u" /L*v \"dulvinstaller.log\" /L*v \"x.log\"", u"", u""},
@@ -78,17 +79,41 @@ TEST(Translate, StopsAtTheRejectedArgument) {
   EXPECT_TRUE(t.patValue.empty());
 }
 
-TEST(Translate, OnlyPassedThroughArgumentsAreKept) {
+// Only a passed-through argument that begins with "/x" is a removal switch,
+// and only "/x:Strict" exactly makes it strict.
+TEST(Translate, RemovalSwitches) {
+  struct Row {
+    Args arguments;
+    bool removal, strict;
+  };
+  const Row rows[] = {
+      {{u"/x"}, true, false},
+      {{u"/x:"}, true, false},
+      {{u"/x:Strict"}, true, true},
+      {{u"/xanything"}, true, false},
+      {{u"/qn", u"/x", u"/x:Strict"}, true, true},
+      {{u"INSTALLDIR=C:/xapps/P"}, false, false},
+      {{u"/L*V", u"C:/xlog.txt"}, false, false},
+      {{u"a/x"}, false, false},
+      {{u"X=/x"}, false, false},
+      {{u"a/x:Strict"}, false, false},  // accepted by the "/x:" rule, yet no removal
+      {{u" /x"}, false, false},
+      {{u"/X"}, false, false},
+      // A value or path is never a passed-through argument.
+      {{u"/PAT:/x:Strict", u"/log:/x", u"/i:/x.msi"}, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.arguments.size()) + " " + Show(row.arguments[0]));
+    Translation t;
+    ASSERT_EQ(TranslateArguments(row.arguments, t), RESULT_SUCCESS);
+    EXPECT_EQ(t.HasRemovalSwitch(), row.removal);
+    EXPECT_EQ(t.IsStrictRemoval(), row.strict);
+  }
   Translation t;
-  ASSERT_EQ(TranslateArguments({u"/PAT:a/x", u"/log:C:/xlogs/s.log", u"/i:C:/xfer/p.msi", u"/qn",
-                                u"/x:Strict"},
-                               t),
+  ASSERT_EQ(TranslateArguments({u"/PAT:a/x", u"/log:C:/x", u"/i:C:/x.msi", u"/qn", u"/x:Strict"}, t),
             RESULT_SUCCESS);
   EXPECT_EQ(t.passedThrough, (Args{u"/qn", u"/x:Strict"}));
-  EXPECT_TRUE(t.PassedThroughContains(u"/x:Strict"));
-  Translation u;
-  ASSERT_EQ(TranslateArguments({u"/PAT:a/x:Strict", u"/log:C:/x"}, u), RESULT_SUCCESS);
-  EXPECT_FALSE(u.PassedThroughContains(u"/x"));
+  EXPECT_EQ(TranslateArguments({u"/PAT:v", u"a/x:bad"}, t), RESULT_BAD_ARGUMENTS);
 }
 
 class TranslateCommandLineTest : public SimTest {};
