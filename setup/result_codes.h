@@ -10,15 +10,17 @@
 
 using ResultCode = std::uint32_t;
 
-constexpr ResultCode RESULT_SUCCESS = 0;
-constexpr ResultCode RESULT_STRICT_NOTHING_LAUNCHED = 1;
-constexpr ResultCode RESULT_WOW64 = 0x80010001;
-constexpr ResultCode RESULT_UNSUPPORTED_PLATFORM = 0x80010002;
-constexpr ResultCode RESULT_BAD_ARGUMENTS = 0x80010004;
-constexpr ResultCode RESULT_ENVIRONMENT_ERROR = 0x80010008;
-constexpr ResultCode RESULT_REMOVAL_FAILED = 0x80010020;
-constexpr ResultCode RESULT_INSTALLER_BASE = 0x80020000;
-constexpr ResultCode RESULT_NOT_CONFIRMED = 0x80020643;
+// The one list of the codes and their meanings: the README's table and the
+// scripts' meanings are checked against these lines (tests/docs).
+constexpr ResultCode RESULT_SUCCESS = 0;  // success: the install was confirmed by HostID, or a removal was started (or found nothing, without /x:Strict)
+constexpr ResultCode RESULT_STRICT_NOTHING_LAUNCHED = 1;  // strict removal: nothing was installed, nothing was started
+constexpr ResultCode RESULT_WOW64 = 0x80010001;  // refused: a 32-bit process on 64-bit Windows
+constexpr ResultCode RESULT_UNSUPPORTED_PLATFORM = 0x80010002;  // refused: a server or domain controller, or Windows older than XP SP3
+constexpr ResultCode RESULT_BAD_ARGUMENTS = 0x80010004;  // bad arguments: a /x: value other than Strict, or an install without a /PAT: value
+constexpr ResultCode RESULT_ENVIRONMENT_ERROR = 0x80010008;  // environment error: the platform could not be checked; nothing was done
+constexpr ResultCode RESULT_REMOVAL_FAILED = 0x80010020;  // removal failed: the Uninstall key could not be read, or the uninstall could not be started
+constexpr ResultCode RESULT_INSTALLER_BASE = 0x80020000;  // install not confirmed: the low 16 bits are the installer's exit code
+constexpr ResultCode RESULT_NOT_CONFIRMED = 0x80020643;  // install not confirmed: the installer failed (1603), or it succeeded but HostID never appeared
 
 // Whether `code` is one of the results above: any other exit code means the
 // run ended abnormally.

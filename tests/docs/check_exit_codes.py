@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""The exit codes have one source, setup/result_codes.h: every code there must
+stand in the README's table with the same meaning and its signed decimal, and
+the scripts' `meaning` must print the same text. Every row of the table must be
+a code the program can return, with the right decimal."""
+import re
+import subprocess
+import sys
+from pathlib import Path
+
+root = Path(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).resolve().parents[2])
+failures = []
+
+header = (root / "setup/result_codes.h").read_text()
+codes = {name: (int(value, 0), text.strip()) for name, value, text in re.findall(
+    r"^constexpr ResultCode (RESULT_\w+) = (0x[0-9A-Fa-f]+|\d+); +// (.+)$", header, re.M)}
+if len(codes) < 9:
+    failures.append(f"only {len(codes)} codes with a meaning found in result_codes.h")
+base = codes.get("RESULT_INSTALLER_BASE", (0x80020000, ""))[0]
+
+def signed(code):
+    return code - (1 << 32) if code & 0x80000000 else code
+
+def returnable(code):
+    own = [v for n, (v, _) in codes.items() if n != "RESULT_INSTALLER_BASE"]
+    return code in own or (code & 0xFFFF0000) == base
+
+readme = (root / "README.md").read_text()
+section = readme.split("### Exit codes", 1)[-1].split("\n### ", 1)[0]
+rows = {}
+for line in section.splitlines():
+    cells = [c.strip() for c in line.strip().strip("|").split("|")]
+    if len(cells) != 4 or not cells[0].startswith("`"):
+        continue
+    code_text, decimal, text, _ = cells
+    code_text = code_text.strip("`")
+    if code_text == "0x8002xxxx":
+        rows[base] = text
+        if decimal != f"{signed(base)} + xxxx":
+            failures.append(f"README: 0x8002xxxx shows {decimal!r}")
+        continue
+    code = int(code_text, 0)
+    rows[code] = text
+    if decimal != str(signed(code)):
+        failures.append(f"README: {code_text} shows {decimal}, not {signed(code)}")
+    if not returnable(code):
+        failures.append(f"README: {code_text} is no code Setup.exe returns")
+
+for name, (code, text) in codes.items():
+    if rows.get(code) != text:
+        failures.append(f"README: {name} ({code:#010x}) has {rows.get(code)!r}, not {text!r}")
+    probe = code | 0x652 if code == base else code
+    want = f"{text} ({probe & 0xFFFF})" if code == base else text
+    said = subprocess.run(["bash", "-c", f'source "{root}/scripts/exit-codes.sh"; meaning {probe:#x}'],
+                          capture_output=True, text=True).stdout.strip()
+    if said != want:
+        failures.append(f"exit-codes.sh: {probe:#010x} prints {said!r}, not {want!r}")
+
+for f in failures:
+    print("FAIL:", f)
+print(f"{len(codes)} codes, {len(rows)} README rows checked: "
+      f"{'all in step' if not failures else str(len(failures)) + ' problems'}")
+sys.exit(1 if failures else 0)
