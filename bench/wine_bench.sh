@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 ROUNDS=${ROUNDS:-7}
 out=${1:-}
 
-bin=build/windows/windows
+bin=build/windows/bin
 [ -x "$bin/Setup.exe" ] && [ -f build/host/package/pellworth-normal.msi ] || {
   echo "build first: bash scripts/demo.sh (or cmake --build --preset windows and host)" >&2; exit 2; }
 

@@ -1,11 +1,13 @@
 #include "dfc/constants.h"
 
+#include "version.h"
+
 namespace DFC {
 
 const win::WString kProductDisplayName = u"Pellworth";
-const win::WString kVersionMajor = u"3";
-const win::WString kVersionMinor = u"0";
-const win::WString kVersionRevision = u"4";
-const win::WString kVersionBuild = u"40070";
+const win::WString kVersionMajor = PELLWORTH_VERSION_MAJOR_TEXT;
+const win::WString kVersionMinor = PELLWORTH_VERSION_MINOR_TEXT;
+const win::WString kVersionRevision = PELLWORTH_VERSION_PATCH_TEXT;
+const win::WString kVersionBuild = PELLWORTH_VERSION_TWEAK_TEXT;
 
 }  // namespace DFC

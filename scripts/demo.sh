@@ -20,7 +20,7 @@ echo "Creating a throw-away Wine prefix..."
 wineboot -i >/dev/null 2>&1; wineserver -w
 drop="$WINEPREFIX/drive_c/deploy"
 mkdir -p "$drop"
-cp build/windows/windows/Setup.exe build/windows/windows/runexit.exe "$drop/"
+cp build/windows/bin/Setup.exe build/windows/bin/runexit.exe "$drop/"
 cp build/host/package/pellworth-normal.msi "$drop/Pellworth.msi"
 
 run() {

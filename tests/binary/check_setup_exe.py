@@ -1,13 +1,19 @@
-#!/usr/bin/env python3
-"""Checks the built Setup.exe: what it imports, its PE flags, its version
-resource and its manifest. Usage: check_setup_exe.py SETUP_EXE IMPORT_LIST"""
+#!/usr/bin/python3
+"""Checks the built Setup.exe with a PE parser: what it imports, its header
+flags and checksum, how it declares exception handling, its version resource,
+its manifest, and its signature directory.
+
+Usage: check_setup_exe.py SETUP_EXE IMPORT_LIST VERSION [--signed]
+VERSION is project(VERSION), e.g. 3.0.4.40070."""
 import re
-import struct
-import subprocess
 import sys
 
-exe, allowed_file = sys.argv[1], sys.argv[2]
-data = open(exe, "rb").read()
+import pefile
+
+exe, allowed_file, version_text = sys.argv[1:4]
+signed = "--signed" in sys.argv[4:]
+expected_version = tuple(int(p) for p in version_text.split("."))
+pe = pefile.PE(exe)
 failures = []
 checks = 0
 
@@ -19,9 +25,6 @@ def check(ok, what):
         failures.append(what)
 
 
-dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", exe], capture_output=True, text=True,
-                      check=True).stdout
-
 # Imports: only the system's own DLLs, and only functions XP SP3 has.
 allowed = set()
 for line in open(allowed_file):
@@ -29,16 +32,8 @@ for line in open(allowed_file):
     if line and not line.startswith("#"):
         dll, name = line.split()
         allowed.add((dll.lower(), name))
-imports = []
-dll = None
-for line in dump.splitlines():
-    m = re.match(r"\s*DLL Name: (\S+)", line)
-    if m:
-        dll = m.group(1).lower()
-        continue
-    m = re.match(r"\s+[0-9a-f]+\s+([0-9]+)\s+(\S+)\s*$", line)
-    if dll and m:
-        imports.append((dll, m.group(2)))
+imports = [(entry.dll.decode().lower(), (i.name or b"#%d" % i.ordinal).decode())
+           for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) for i in entry.imports]
 dlls = {d for d, _ in imports}
 # Only KERNEL32 and msvcrt: any other import would be resolved, with the
 # libraries it imports, before the program restricts the library search.
@@ -48,35 +43,73 @@ check(len(imports) > 20, "too few imports read (%d): the import table was not pa
 for entry in imports:
     check(entry in allowed, "import not on the XP SP3 list: %s!%s" % entry)
 
-# PE flags: a 32-bit console program with ASLR (and its relocations) and DEP.
-check("file format pei-i386" in dump, "not a 32-bit PE")
-characteristics = re.search(r"DllCharacteristics\s+([0-9a-fA-F]+)", dump)
-flags = int(characteristics.group(1), 16) if characteristics else 0
+# Header: a 32-bit console program with ASLR (and its relocations) and DEP,
+# no time stamp (the build is reproducible) and a correct checksum.
+header, optional = pe.FILE_HEADER, pe.OPTIONAL_HEADER
+check(header.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], "not a 32-bit x86 image")
+check(optional.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_CUI"], "not a console program")
+flags = optional.DllCharacteristics
 check(flags & 0x0040, "DYNAMIC_BASE (ASLR) is not set")
 check(flags & 0x0100, "NX_COMPAT (DEP) is not set")
-check(re.search(r"^\s*\d+ \.reloc\s", subprocess.run(
-    ["i686-w64-mingw32-objdump", "-h", exe], capture_output=True, text=True).stdout, re.M),
-    "no .reloc section: ASLR cannot move the image")
-check(re.search(r"Subsystem\s+00000003", dump), "not a console program")
+check(any(s.Name.rstrip(b"\0") == b".reloc" for s in pe.sections) and
+      optional.DATA_DIRECTORY[5].Size > 0, "no relocations: ASLR cannot move the image")
+check(header.TimeDateStamp == 0, "a link time stamp %#x: two builds would differ" % header.TimeDateStamp)
+check(optional.CheckSum == pe.generate_checksum(),
+      "header checksum %#x, the image's is %#x" % (optional.CheckSum, pe.generate_checksum()))
+
+# Exception handling: the program unwinds with DWARF tables and registers no
+# frame-based (SEH) handler, so the image says so with NO_SEH and carries no
+# SafeSEH table. Any write to fs:[0], the head of the SEH chain, would be a
+# registration: none may be in the code.
+check(flags & 0x0400, "NO_SEH is not set")
+check(optional.DATA_DIRECTORY[10].Size == 0, "a load configuration (SafeSEH table) is present")
+code = b"".join(s.get_data() for s in pe.sections if s.Characteristics & 0x20000000)
+registrations = re.findall(rb"\x64(?:\xa3|\x89[\x05\x0d\x15\x1d\x25\x2d\x35\x3d]|\x8f\x05)\0\0\0\0", code)
+check(not registrations, "%d writes to fs:[0] (SEH frame registrations) in the code" % len(registrations))
 
 # Version resource: the fixed record and the string table.
-at = data.find(struct.pack("<I", 0xFEEF04BD))
-check(at >= 0, "no VS_FIXEDFILEINFO")
-if at >= 0:
-    fms, fls, pms, pls = struct.unpack_from("<IIII", data, at + 8)
-    version = (fms >> 16, fms & 0xFFFF, fls >> 16, fls & 0xFFFF)
-    check(version == (3, 0, 4, 40070), "file version %s" % (version,))
-    pversion = (pms >> 16, pms & 0xFFFF, pls >> 16, pls & 0xFFFF)
-    check(pversion == (3, 0, 4, 40070), "product version %s" % (pversion,))
+fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
+check(fixed, "no VS_FIXEDFILEINFO")
+if fixed:
+    f = fixed[0]
+    file_version = (f.FileVersionMS >> 16, f.FileVersionMS & 0xFFFF, f.FileVersionLS >> 16, f.FileVersionLS & 0xFFFF)
+    product_version = (f.ProductVersionMS >> 16, f.ProductVersionMS & 0xFFFF,
+                       f.ProductVersionLS >> 16, f.ProductVersionLS & 0xFFFF)
+    check(file_version == expected_version, "file version %s" % (file_version,))
+    check(product_version == expected_version, "product version %s" % (product_version,))
+strings = {}
+for info in getattr(pe, "FileInfo", []):
+    for block in info:
+        for table in getattr(block, "StringTable", []):
+            strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
 for key, value in [("ProductName", "Pellworth"), ("CompanyName", "Orvel"),
-                   ("FileVersion", "3.0.4.40070"), ("ProductVersion", "3.0.4.40070")]:
-    pattern = key.encode("utf-16-le") + b"\0\0+" + value.encode("utf-16-le")
-    check(re.search(pattern, data), "version string %s is not %s" % (key, value))
+                   ("OriginalFilename", "Setup.exe"), ("FileVersion", version_text),
+                   ("ProductVersion", version_text)]:
+    check(strings.get(key) == value, "version string %s is %r, not %r" % (key, strings.get(key), value))
 
-# Manifest: requireAdministrator and Windows 10 among the supported systems.
-check(re.search(rb'requestedExecutionLevel\s+level="requireAdministrator"', data),
+# Manifest (resource type 24, id 1): requireAdministrator, the version, and
+# Windows 10 among the supported systems.
+manifest = b""
+resources = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+for kind in resources.entries if resources else []:
+    if kind.id == pefile.RESOURCE_TYPE["RT_MANIFEST"]:
+        for name in kind.directory.entries:
+            if name.id == 1:
+                data = name.directory.entries[0].data.struct
+                manifest = pe.get_data(data.OffsetToData, data.Size)
+check(manifest, "no manifest resource with id 1")
+check(re.search(rb'requestedExecutionLevel\s+level="requireAdministrator"', manifest),
       "the manifest does not ask for requireAdministrator")
-check(b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" in data, "no supportedOS entry for Windows 10")
+check(re.search(rb'assemblyIdentity[^>]*version="%s"' % version_text.encode(), manifest),
+      "the manifest's assemblyIdentity is not version %s" % version_text)
+check(b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" in manifest, "no supportedOS entry for Windows 10")
+
+# Signature: the certificate table is there exactly when the build was signed.
+security = optional.DATA_DIRECTORY[4]
+if signed:
+    check(security.VirtualAddress > 0 and security.Size > 8, "no Authenticode signature")
+else:
+    check(security.Size == 0, "a signature directory in an unsigned build")
 
 for f in failures:
     print("FAIL:", f)

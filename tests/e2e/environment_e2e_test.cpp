@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "e2e/e2e_test.h"
+#include "version.h"
 
 namespace e2e {
 namespace {
@@ -27,7 +28,7 @@ TEST(EnvironmentE2E, RealSnapshot) {
   ASSERT_TRUE(run.finished) << run.output << run.errors;
   EXPECT_EQ(run.exitCode, 0u);
   auto f = Fields(run.output);
-  EXPECT_EQ(f["version"], "3.0.4.40070");
+  EXPECT_EQ(f["version"], PELLWORTH_VERSION_TEXT);
   EXPECT_EQ(f["modulePath"], "C:\\work\\snap\\snapshot.exe");
   EXPECT_NE(f["computerName"], "");
   EXPECT_NE(f["physicalDnsHostName"], "");

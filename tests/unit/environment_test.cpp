@@ -5,6 +5,7 @@
 #include "dfc/environment.h"
 #include "setup/entry.h"
 #include "sim_test.h"
+#include "version.h"
 
 namespace {
 
@@ -31,10 +32,11 @@ TEST_F(Environment, BuiltInOrderAndTheLibraryFreedLast) {
                                  Call::GetModuleHandleW, Call::GetModuleFileNameW,
                                  Call::LoadLibraryW, Call::GetProcAddress,
                                  Call::GetCommandLineW}));
-    EXPECT_EQ(environment.versionInfo().major(), u"3");
-    EXPECT_EQ(environment.versionInfo().minor(), u"0");
-    EXPECT_EQ(environment.versionInfo().revision(), u"4");
-    EXPECT_EQ(environment.versionInfo().build(), u"40070");
+    // The four components of project(VERSION), each copied to its own member.
+    EXPECT_EQ(environment.versionInfo().major(), PELLWORTH_VERSION_MAJOR_TEXT);
+    EXPECT_EQ(environment.versionInfo().minor(), PELLWORTH_VERSION_MINOR_TEXT);
+    EXPECT_EQ(environment.versionInfo().revision(), PELLWORTH_VERSION_PATCH_TEXT);
+    EXPECT_EQ(environment.versionInfo().build(), PELLWORTH_VERSION_TWEAK_TEXT);
     EXPECT_EQ(environment.arguments().commandLine(), u"Setup.exe /a:1 word");
     EXPECT_EQ(environment.arguments().switches().Count(), 1u);
     EXPECT_EQ(environment.arguments().words().Count(), 2u);
