@@ -3,60 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// The numbers of win_types.h, taken before <windows.h> turns these names into
-// macros, and held against the platform's own below.
-namespace check {
-constexpr auto keyRead = win::KEY_READ;
-constexpr auto regSz = win::REG_SZ;
-constexpr auto regExpandSz = win::REG_EXPAND_SZ;
-constexpr auto regDword = win::REG_DWORD;
-constexpr auto errorMoreData = win::ERROR_MORE_DATA;
-constexpr auto errorFileNotFound = win::ERROR_FILE_NOT_FOUND;
-constexpr auto errorInvalidHandle = win::ERROR_INVALID_HANDLE;
-constexpr auto errorNoMoreItems = win::ERROR_NO_MORE_ITEMS;
-constexpr auto waitFailed = win::WAIT_FAILED;
-constexpr auto infinite = win::INFINITE;
-constexpr auto seeMaskNoCloseProcess = win::SEE_MASK_NOCLOSEPROCESS;
-constexpr auto swHide = win::SW_HIDE;
-constexpr auto swShowNormal = win::SW_SHOWNORMAL;
-constexpr auto verPlatformWin32Nt = win::VER_PLATFORM_WIN32_NT;
-constexpr auto loadLibrarySearchSystem32 = win::LOAD_LIBRARY_SEARCH_SYSTEM32;
-}  // namespace check
-
 #include <windows.h>
 #include <shellapi.h>
-
-static_assert(check::keyRead == KEY_READ, "KEY_READ");
-static_assert(check::regSz == REG_SZ && check::regExpandSz == REG_EXPAND_SZ &&
-                  check::regDword == REG_DWORD,
-              "registry types");
-static_assert(check::errorMoreData == ERROR_MORE_DATA &&
-                  check::errorFileNotFound == ERROR_FILE_NOT_FOUND &&
-                  check::errorInvalidHandle == ERROR_INVALID_HANDLE &&
-                  check::errorNoMoreItems == ERROR_NO_MORE_ITEMS,
-              "statuses");
-static_assert(check::waitFailed == WAIT_FAILED && check::infinite == INFINITE, "waits");
-static_assert(check::seeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS &&
-                  check::swHide == SW_HIDE && check::swShowNormal == SW_SHOWNORMAL,
-              "shell");
-static_assert(check::verPlatformWin32Nt == VER_PLATFORM_WIN32_NT, "platform id");
-static_assert(check::loadLibrarySearchSystem32 == 0x00000800, "library search flag");
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wide characters");
-
-#define SAME_LAYOUT(ours, theirs, field) \
-  static_assert(offsetof(win::ours, field) == offsetof(::theirs, field), #ours "." #field)
-static_assert(sizeof(win::OSVERSIONINFOEXW) == sizeof(::OSVERSIONINFOEXW), "OSVERSIONINFOEXW");
-static_assert(sizeof(win::OSVERSIONINFOW) == sizeof(::OSVERSIONINFOW), "OSVERSIONINFOW");
-SAME_LAYOUT(OSVERSIONINFOEXW, OSVERSIONINFOEXW, szCSDVersion);
-SAME_LAYOUT(OSVERSIONINFOEXW, OSVERSIONINFOEXW, wServicePackMajor);
-SAME_LAYOUT(OSVERSIONINFOEXW, OSVERSIONINFOEXW, wProductType);
-static_assert(sizeof(win::SHELLEXECUTEINFOW) == sizeof(::SHELLEXECUTEINFOW), "SHELLEXECUTEINFOW");
-SAME_LAYOUT(SHELLEXECUTEINFOW, SHELLEXECUTEINFOW, lpParameters);
-SAME_LAYOUT(SHELLEXECUTEINFOW, SHELLEXECUTEINFOW, nShow);
-SAME_LAYOUT(SHELLEXECUTEINFOW, SHELLEXECUTEINFOW, hkeyClass);
-SAME_LAYOUT(SHELLEXECUTEINFOW, SHELLEXECUTEINFOW, hProcess);
-static_assert(sizeof(win::FILETIME) == sizeof(::FILETIME), "FILETIME");
-#undef SAME_LAYOUT
 
 namespace win {
 namespace {

@@ -28,4 +28,4 @@ ResultCode RunInstallation(Translation& translation);
 // Starts `program` hidden with `arguments` (none when empty), waits for it
 // without a time-out and answers its exit code, or one of the RUN_* failures.
 // The process handle is closed on every path.
-win::DWORD RunAndWait(const win::WString& arguments, const win::WString& program);
+[[nodiscard]] win::DWORD RunAndWait(const win::WString& arguments, const win::WString& program);

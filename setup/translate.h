@@ -41,10 +41,11 @@ struct Translation {
 
 // Reads the process command line and translates it. Answers RESULT_SUCCESS or
 // RESULT_BAD_ARGUMENTS (a rejected "/x:" value; `out` is then of no use).
-ResultCode TranslateCommandLine(Translation& out);
+[[nodiscard]] ResultCode TranslateCommandLine(Translation& out);
 
 // The same translation over arguments without the program's own path.
-ResultCode TranslateArguments(const std::vector<win::WString>& arguments, Translation& out);
+[[nodiscard]] ResultCode TranslateArguments(const std::vector<win::WString>& arguments,
+                                          Translation& out);
 
 // An argument made ready to stand as one argument in the installer's command line.
 win::WString QuoteForInstaller(const win::WString& argument);

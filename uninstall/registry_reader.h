@@ -15,5 +15,5 @@
 
 constexpr win::DWORD VALUE_BUFFER_BYTES = 512;
 
-win::LONG ReadRegistryString(win::HKEY parentKey, const win::WString& keyPath,
-                             const win::WString& valueName, win::WString& value);
+[[nodiscard]] win::LONG ReadRegistryString(win::HKEY parentKey, const win::WString& keyPath,
+                                         const win::WString& valueName, win::WString& value);

@@ -67,7 +67,9 @@ bool UninstallScanner::ScanAndRemove() {
     if (ReadRegistryString(uninstallKey_.Get(), name, u"DisplayName", displayName) !=
         win::ERROR_SUCCESS)
       continue;
-    ReadRegistryString(uninstallKey_.Get(), name, u"UninstallString", uninstallString);
+    // Only traced: an entry without an UninstallString is still a candidate.
+    static_cast<void>(
+        ReadRegistryString(uninstallKey_.Get(), name, u"UninstallString", uninstallString));
     Trace(0, u"-------------------------------------------------------");
     Trace(0, u"DisplayName     : " + displayName);
     Trace(0, u"UninstallString : " + uninstallString);

@@ -29,7 +29,7 @@ class UninstallScanner {
   UninstallScanner(const UninstallScanner&) = delete;
   UninstallScanner& operator=(const UninstallScanner&) = delete;
 
-  bool ScanAndRemove();
+  [[nodiscard]] bool ScanAndRemove();
 
   bool completedWithoutLaunch() const { return completedWithoutLaunch_; }
 

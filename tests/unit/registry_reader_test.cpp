@@ -14,7 +14,8 @@ TEST_F(RegistryReader, ExceptionPassesOnWithTheKeyClosed) {
   machine.SetString(win::HKeyLocalMachine(), key, u"v", u"abc");
   machine.Inject({sim::Call::RegQueryValueExW, 0, 1, 0, true});
   std::u16string value = u"old";
-  EXPECT_THROW(ReadRegistryString(win::HKeyLocalMachine(), key, u"v", value), std::bad_alloc);
+  EXPECT_THROW(static_cast<void>(ReadRegistryString(win::HKeyLocalMachine(), key, u"v", value)),
+               std::bad_alloc);
   EXPECT_EQ(value, u"");
 }
 
