@@ -8,8 +8,12 @@
 #  1. Setup.exe installing the demo package (HostID readable at the first
 #     read) against msiexec run directly with the same package and properties;
 #     the overhead is the difference of the medians, in units of an empty
-#     program's start-to-exit time measured in the same run (target: <= 2).
-#  2. Setup.exe refused by its arguments against the empty program (<= 1.5x).
+#     program's start-to-exit time measured in the same run (target: <= 2),
+#     and in units of the start-up floor (libfloor.exe: the system libraries
+#     every run loads by full path, and its command line split).
+#  2. Setup.exe refused by its arguments against the empty program (<= 1.5x)
+#     and against the start-up floor.
+# Each row gives the spread of the rounds (lowest to highest) beside its median.
 #  3. Setup.exe /x over 1,000 and 10,000 Uninstall entries, the match last,
 #     against a program that enumerates the same key and reads each entry's
 #     two values through one open of the subkey (target: <= 2x).
@@ -22,24 +26,23 @@ bin=build/windows/bin
 [ -x "$bin/Setup.exe" ] && [ -f build/host/package/pellworth-normal.msi ] || {
   echo "build first: bash scripts/demo.sh (or cmake --build --preset windows and host)" >&2; exit 2; }
 
-work=$(mktemp -d /tmp/pellworth-bench-XXXXXX)
-export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-wineboot -i >/dev/null 2>&1; wineserver -w
-drop="$WINEPREFIX/drive_c/b"; mkdir -p "$drop"
-cp "$bin"/{Setup.exe,runexit.exe,empty.exe,scanfloor.exe} "$drop/"
+source scripts/wine.sh
+wine_prefix "$(mktemp -d /tmp/pellworth-bench-XXXXXX)" win32 "$bin"
+trap wine_done EXIT
+drop=$(wine_path 'C:\b'); mkdir -p "$drop"
+cp "$bin"/{Setup.exe,empty.exe,libfloor.exe,scanfloor.exe} "$drop/"
 cp build/host/package/pellworth-normal.msi "$drop/p.msi"
 
 # Runs one command line; prints its Windows-side time in ms.
 timed() {
-  local line
-  line=$(cd "$drop" && RUNEXIT_CMDLINE="$1" wine 'C:\b\runexit.exe' | tr -d '\r')
-  echo "${line##*ms=}"
+  wine_run 'C:\b' "$1" || { echo "no exit code: $1" >&2; exit 1; }
+  echo "$RUN_MS"
 }
 median() { sort -g | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'; }
 declare -A samples
 sample() { samples[$1]+="$(timed "$2") "; }
 med() { tr ' ' '\n' <<<"${samples[$1]}" | grep -v '^$' | median; }
+spread() { tr ' ' '\n' <<<"${samples[$1]}" | grep -v '^$' | sort -g | sed -n '1p;$p' | paste -sd- | sed 's/-/ to /'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a/b}'; }
 
 msi='C:\b\p.msi'
@@ -48,9 +51,11 @@ direct_install="C:\\windows\\system32\\msiexec.exe PAT=HOST-1 /i \"$msi\"  REINS
 # The first install makes HostID readable; every measured run is then a repair.
 timed "$setup_install" >/dev/null
 for ((i = 0; i < ROUNDS; i++)); do
-  sample setup_install "$setup_install"
-  sample direct_install "$direct_install"
+  s=$(timed "$setup_install"); d=$(timed "$direct_install")
+  samples[setup_install]+="$s "; samples[direct_install]+="$d "
+  samples[overhead]+="$(awk -v a="$s" -v b="$d" 'BEGIN {printf "%.3f", a-b}') "
   sample empty 'C:\b\empty.exe'
+  sample libfloor 'C:\b\libfloor.exe'
   sample setup_refused 'C:\b\Setup.exe'
 done
 wine 'C:\windows\system32\msiexec.exe' /x "$msi" /qn >/dev/null 2>&1 || true
@@ -82,17 +87,16 @@ for entries in 1000 10000; do
   wineserver -w   # the started uninstalls of the unknown product end
 done
 
-empty=$(med empty)
+empty=$(med empty); floor=$(med libfloor)
 si=$(med setup_install); di=$(med direct_install); sr=$(med setup_refused)
 overhead=$(awk -v a="$si" -v b="$di" 'BEGIN {printf "%.3f", a-b}')
-units=$(ratio "$overhead" "$empty")
 rows=(
-  "| install (repair), Setup.exe | $si ms | msiexec direct: $di ms | overhead $overhead ms = $units empty-program units (target <= 2) |"
-  "| refused by its arguments | $sr ms | empty program: $empty ms | $(ratio "$sr" "$empty")x (target <= 1.5) |"
+  "| install (repair), Setup.exe | $si ms ($(spread setup_install)) | msiexec direct: $di ms ($(spread direct_install)) | overhead $overhead ms (per round $(spread overhead)) = $(ratio "$overhead" "$empty") empty-program units (target <= 2), $(ratio "$overhead" "$floor") start-up floors |"
+  "| refused by its arguments | $sr ms ($(spread setup_refused)) | empty program: $empty ms ($(spread empty)); start-up floor: $floor ms ($(spread libfloor)) | $(ratio "$sr" "$empty")x the empty program (target <= 1.5), $(ratio "$sr" "$floor")x the start-up floor |"
 )
 for entries in 1000 10000; do
   s=$(med "scan_$entries"); f=$(med "floor_$entries")
-  rows+=("| /x over $entries entries, match last | $s ms | scan floor: $f ms | $(ratio "$s" "$f")x (target <= 2) |")
+  rows+=("| /x over $entries entries, match last | $s ms ($(spread "scan_$entries")) | scan floor: $f ms ($(spread "floor_$entries")) | $(ratio "$s" "$f")x (target <= 2) |")
 done
 size=$(stat -c %s "$bin/Setup.exe")
 rows+=("| Setup.exe size | $((size / 1024)) KB ($size bytes) | | target <= 256 KB |")

@@ -13,23 +13,23 @@ for preset in windows host; do
   cmake --build --preset "$preset" >/dev/null
 done
 
-work=$(mktemp -d /tmp/pellworth-demo-XXXXXX)
-export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+source scripts/wine.sh
 echo "Creating a throw-away Wine prefix..."
-wineboot -i >/dev/null 2>&1; wineserver -w
-drop="$WINEPREFIX/drive_c/deploy"
+wine_prefix "$(mktemp -d /tmp/pellworth-demo-XXXXXX)" win32 build/windows/bin
+trap wine_done EXIT
+drop=$(wine_path 'C:\deploy')
 mkdir -p "$drop"
-cp build/windows/bin/Setup.exe build/windows/bin/runexit.exe "$drop/"
+cp build/windows/bin/Setup.exe "$drop/"
 cp build/host/package/pellworth-normal.msi "$drop/Pellworth.msi"
 
 run() {
-  local line="$*" out code
   echo
-  echo "> $line"
-  out=$(cd "$drop" && RUNEXIT_CMDLINE="$line" wine 'C:\deploy\runexit.exe')
-  code=0x${out##*exit=}; code=${code%% *}
-  echo "  exit code $code: $(meaning "$code")"
+  echo "> $1"
+  if wine_run 'C:\deploy' "$1"; then
+    echo "  exit code $RUN_CODE: $(meaning "$RUN_CODE")"
+  else
+    echo "  no exit code: the run did not finish"
+  fi
 }
 hostid() {
   wine reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID 2>/dev/null | tr -d '\r' | awk '/HostID/ {print $3}'

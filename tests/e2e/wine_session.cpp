@@ -25,13 +25,10 @@ std::string Quote(const std::string& text) {
   return out + "'";
 }
 
-std::string Required(const char* name) {
+// Where the build put things, unless the environment says otherwise.
+std::string Setting(const char* name, const char* built) {
   const char* value = std::getenv(name);
-  if (value == nullptr || *value == 0) {
-    ADD_FAILURE() << name << " is not set: run the end-to-end tests through ctest";
-    return ".";
-  }
-  return value;
+  return value != nullptr && *value != 0 ? value : built;
 }
 
 std::string ReadFile(const std::string& path) {
@@ -43,29 +40,41 @@ std::string ReadFile(const std::string& path) {
 
 }  // namespace
 
-std::string WindowsBin() { return Required("PELLWORTH_WINDOWS_BIN"); }
-std::string Packages() { return Required("PELLWORTH_PACKAGES"); }
+std::string WindowsBin() { return Setting("PELLWORTH_WINDOWS_BIN", PELLWORTH_WINDOWS_BIN); }
+std::string Harness() { return Setting("PELLWORTH_WINE_HARNESS", PELLWORTH_WINE_HARNESS); }
+std::string Packages() { return Setting("PELLWORTH_PACKAGES", PELLWORTH_PACKAGES); }
 
-WinePrefix::WinePrefix(const std::string& arch) {
-  char pattern[] = "/tmp/pellworth-wine-XXXXXX";
-  root_ = mkdtemp(pattern);
-  env_ = "WINEPREFIX=" + Quote(root_ + "/prefix") + " WINEARCH=" + arch +
-         " WINEDEBUG=-all WINEDLLOVERRIDES=" + Quote("mscoree,mshtml=") + " DISPLAY= ";
-  EXPECT_EQ(Shell("wineboot -i >/dev/null 2>&1 && wineserver -w"), 0) << "wine prefix " << root_;
+WinePrefix::WinePrefix(const std::string& arch, const std::string& sharedRoot)
+    : shared_(!sharedRoot.empty()) {
+  if (shared_) {
+    root_ = sharedRoot;
+  } else {
+    char pattern[] = "/tmp/pellworth-wine-XXXXXX";
+    root_ = mkdtemp(pattern);
+  }
+  // Every command runs with the prefix's environment, set by the project's harness.
+  env_ = "source " + Quote(Harness()) + " && wine_use " + Quote(root_) + " " + arch + " && ";
   std::string work = HostPath("C:\\work");
-  EXPECT_EQ(Shell("mkdir -p " + Quote(work) + " && cp " + Quote(WindowsBin()) +
-                  "/Setup.exe " + Quote(WindowsBin()) + "/runexit.exe " + Quote(WindowsBin()) +
-                  "/planted.exe " + Quote(WindowsBin()) + "/planted_dll.dll " + Quote(WindowsBin()) + "/snapshot.exe " + Quote(Packages()) + "/*.msi " + Quote(work)),
-            0);
+  std::string make = "wine_prefix " + Quote(root_) + " " + arch + " " + Quote(WindowsBin()) +
+                     " && mkdir -p " + Quote(work) + " && cp";
+  for (const char* file : {"Setup.exe", "runexit.exe", "planted.exe", "planted_dll.dll", "snapshot.exe"})
+    make += " " + Quote(WindowsBin() + "/" + file);
+  make += " " + Quote(Packages()) + "/*.msi " + Quote(work);
+  // A shared prefix is made by the first process that asks, under a lock, and kept.
+  if (shared_) {
+    std::string ready = Quote(root_ + "/ready");
+    make = "mkdir -p " + Quote(root_) + " && flock " + Quote(root_ + "/.lock") + " bash -c " +
+           Quote("[ -f " + ready + " ] || { " + env_ + make + " && touch " + ready + "; }");
+  }
+  EXPECT_EQ(Shell(make), 0) << "wine prefix " << root_;
 }
 
 WinePrefix::~WinePrefix() {
-  Shell("wineserver -k >/dev/null 2>&1; true");
-  std::system(("rm -rf " + Quote(root_)).c_str());
+  if (!shared_) Shell("wine_done");
 }
 
 int WinePrefix::Shell(const std::string& command, std::string* output) {
-  std::string line = env_ + "bash -c " + Quote(command);
+  std::string line = "bash -c " + Quote(env_ + command);
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
   if (!pipe) return -1;
   std::string text;
@@ -78,12 +87,12 @@ int WinePrefix::Shell(const std::string& command, std::string* output) {
 }
 
 RunResult WinePrefix::Start(const std::string& commandLine, const std::string& directory) {
-  return Launch("RUNEXIT_CMDLINE=" + Quote(commandLine), directory, 600);
+  return Launch("", commandLine, directory, 600);
 }
 
 RunResult WinePrefix::StartWith(const std::string& environment, const std::string& commandLine,
                                 const std::string& directory) {
-  return Launch(environment + " RUNEXIT_CMDLINE=" + Quote(commandLine), directory, 600);
+  return Launch(environment, commandLine, directory, 600);
 }
 
 RunResult WinePrefix::Start(const std::u16string& commandLine, const std::string& directory,
@@ -94,31 +103,28 @@ RunResult WinePrefix::Start(const std::u16string& commandLine, const std::string
     file.put(static_cast<char>(unit >> 8));
   }
   file.close();
-  return Launch("RUNEXIT_CMDFILE='C:\\cmdline.txt'", directory, timeoutSeconds);
+  return Launch("RUNEXIT_CMDFILE='C:\\cmdline.txt'", "", directory, timeoutSeconds);
 }
 
-RunResult WinePrefix::Launch(const std::string& how, const std::string& directory,
-                             int timeoutSeconds) {
-  std::string out = root_ + "/run.out", err = root_ + "/run.err";
-  std::string command = "cd " + Quote(HostPath(directory)) + " && " + how + " timeout " +
-                        std::to_string(timeoutSeconds) +
-                        " wine C:\\\\work\\\\runexit.exe >" + Quote(out) + " 2>" + Quote(err);
-  Shell(command);
+// The harness's wine_run reads the exit code and time; they come back as one
+// line after the program's own output.
+RunResult WinePrefix::Launch(const std::string& environment, const std::string& commandLine,
+                             const std::string& directory, int timeoutSeconds) {
+  std::string out = root_ + "/run.out", err = root_ + "/run.err", result = root_ + "/run.result";
+  Shell("WINE_RUN_TIMEOUT=" + std::to_string(timeoutSeconds) + " " + environment + " wine_run " +
+        Quote(directory) + " " + Quote(commandLine) + " 2>" + Quote(err) +
+        "; printf %s \"$RUN_OUTPUT\" >" + Quote(out) + "; echo \"$RUN_CODE $RUN_MS\" >" +
+        Quote(result));
   RunResult run;
-  std::string text = ReadFile(out);
+  run.output = ReadFile(out);
   run.errors = ReadFile(err);
-  auto at = text.rfind("exit=");
-  if (at != std::string::npos) {
-    unsigned long code = 0;
-    double ms = 0;
-    if (std::sscanf(text.c_str() + at, "exit=%lx ms=%lf", &code, &ms) == 2) {
-      run.finished = true;
-      run.exitCode = static_cast<std::uint32_t>(code);
-      run.ms = ms;
-      text.erase(at);
-    }
+  unsigned long code = 0;
+  double ms = 0;
+  if (std::sscanf(ReadFile(result).c_str(), "%lx %lf", &code, &ms) == 2) {
+    run.finished = true;
+    run.exitCode = static_cast<std::uint32_t>(code);
+    run.ms = ms;
   }
-  run.output = text;
   return run;
 }
 
@@ -163,7 +169,8 @@ bool WinePrefix::FileExists(const std::string& windowsPath) const {
 namespace {
 std::unique_ptr<WinePrefix> shared;
 
-// Removes the shared prefix once every test has run.
+// Ends this process's use of the shared prefix once its tests have run (the
+// prefix itself is kept for the other test processes of the run).
 class SharedPrefixCleanup : public testing::Environment {
  public:
   void TearDown() override { shared.reset(); }
@@ -172,7 +179,8 @@ const auto* const kCleanup = testing::AddGlobalTestEnvironment(new SharedPrefixC
 }  // namespace
 
 WinePrefix& SharedPrefix() {
-  if (!shared) shared = std::make_unique<WinePrefix>("win32");
+  if (!shared)
+    shared = std::make_unique<WinePrefix>("win32", Setting("PELLWORTH_E2E_PREFIX", PELLWORTH_E2E_PREFIX));
   return *shared;
 }
 

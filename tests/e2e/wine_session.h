@@ -19,8 +19,10 @@ struct RunResult {
 
 class WinePrefix {
  public:
-  // `arch` is "win32" or "win64"; the prefix lives in a fresh temporary folder.
-  explicit WinePrefix(const std::string& arch = "win32");
+  // `arch` is "win32" or "win64". The prefix lives in a fresh temporary folder
+  // and goes with the object; or, given `sharedRoot`, in that folder, made by
+  // the first process that asks and kept for the others.
+  explicit WinePrefix(const std::string& arch = "win32", const std::string& sharedRoot = "");
   ~WinePrefix();
   WinePrefix(const WinePrefix&) = delete;
   WinePrefix& operator=(const WinePrefix&) = delete;
@@ -46,17 +48,22 @@ class WinePrefix {
   bool FileExists(const std::string& windowsPath) const;
 
  private:
-  RunResult Launch(const std::string& how, const std::string& directory, int timeoutSeconds);
+  RunResult Launch(const std::string& environment, const std::string& commandLine,
+                   const std::string& directory, int timeoutSeconds);
 
+  bool shared_ = false;
   std::string root_;
   std::string env_;
 };
 
-// The prefix shared by the tests of this run (created on first use).
+// The prefix shared by the tests of this run: the one the build names
+// (PELLWORTH_E2E_PREFIX), made on first use by whichever test process comes first.
 WinePrefix& SharedPrefix();
 
-// Where the build put the Windows programs and the packages.
+// Where the build put the Windows programs and the packages, and the
+// project's Wine harness (scripts/wine.sh).
 std::string WindowsBin();
+std::string Harness();
 std::string Packages();
 
 }  // namespace e2e

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The release: builds Setup.exe in a clean tree, signs it when a certificate
+# is given, and writes
+#   dist/pellworth-setup-<version>.zip   Setup.exe, README.md, CHANGELOG.md
+#   dist/SHA256SUMS                      the zip and Setup.exe
+# Rebuilding the same commit gives the same bytes: nothing in the build
+# depends on the time or the folder, and the zip's times are the commit's.
+#
+# Signing (Authenticode, SHA-256, with osslsigncode):
+#   PELLWORTH_SIGN_PFX            a PKCS#12 file with the certificate and its key
+#   PELLWORTH_SIGN_PASSWORD       its password
+#   PELLWORTH_SIGN_TIMESTAMP_URL  optional: an RFC 3161 time-stamp server
+# Unset, the release is unsigned and says so.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ -n "${PELLWORTH_SKIP_DEPS:-}" ] || bash scripts/install-deps.sh
+
+# One time for everything that carries one: the commit's, unless given.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || echo 315532800)
+fi
+export SOURCE_DATE_EPOCH
+
+rm -rf build/release
+cmake --preset release >/dev/null
+cmake --build --preset release >/dev/null
+version=$(sed -nE 's/^#define PELLWORTH_VERSION_TEXT "(.*)"$/\1/p' build/release/generated/version.h)
+exe=build/release/bin/Setup.exe
+
+signed=""
+if [ -n "${PELLWORTH_SIGN_PFX:-}" ]; then
+  : "${PELLWORTH_SIGN_PASSWORD:?PELLWORTH_SIGN_PASSWORD must be set with PELLWORTH_SIGN_PFX}"
+  secret=$(mktemp); chmod 600 "$secret"
+  trap 'rm -f "$secret"' EXIT
+  printf '%s' "$PELLWORTH_SIGN_PASSWORD" > "$secret"
+  stamp=()
+  if [ -n "${PELLWORTH_SIGN_TIMESTAMP_URL:-}" ]; then
+    stamp=(-ts "$PELLWORTH_SIGN_TIMESTAMP_URL")
+  else
+    stamp=(-time "$SOURCE_DATE_EPOCH")   # no server: the signature is reproducible too
+  fi
+  osslsigncode sign -pkcs12 "$PELLWORTH_SIGN_PFX" -readpass "$secret" -h sha256 \
+    -n "Pellworth Setup" "${stamp[@]}" -in "$exe" -out "$exe.signed" >/dev/null
+  mv "$exe.signed" "$exe"
+  signed=--signed
+fi
+/usr/bin/python3 tests/binary/check_setup_exe.py "$exe" tests/binary/xp_sp3_imports.txt \
+  "$version" $signed >/dev/null
+
+rm -rf dist; mkdir -p dist
+zip=dist/pellworth-setup-$version.zip
+/usr/bin/python3 - "$zip" "$SOURCE_DATE_EPOCH" "$exe" README.md CHANGELOG.md <<'PY'
+import sys, time, zipfile
+out, epoch, files = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+stamp = time.gmtime(max(epoch, 315532800))[:6]  # a zip cannot hold a time before 1980
+with zipfile.ZipFile(out, "w") as archive:
+    for path in files:
+        info = zipfile.ZipInfo(path.rsplit("/", 1)[-1], date_time=stamp)
+        info.compress_type = zipfile.ZIP_DEFLATED
+        info.external_attr = 0o644 << 16
+        info.create_system = 3
+        with open(path, "rb") as f:
+            archive.writestr(info, f.read(), compresslevel=9)
+PY
+cp "$exe" dist/Setup.exe
+(cd dist && sha256sum "$(basename "$zip")" Setup.exe > SHA256SUMS && rm Setup.exe)
+
+echo "release $version: $zip"
+cat dist/SHA256SUMS
+if [ -n "$signed" ]; then
+  echo "Setup.exe is signed (Authenticode, SHA-256)."
+else
+  echo "Setup.exe is NOT signed: set PELLWORTH_SIGN_PFX and PELLWORTH_SIGN_PASSWORD to sign it."
+fi

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The release, as a deployer would check it:
+#  1. two release builds from two folders give the same Setup.exe and zip;
+#  2. with a throw-away self-signed certificate the release is signed, the
+#     signature verifies, and the signed Setup.exe installs and removes the
+#     demo package under Wine.
+# Usage: release_test.sh SOURCE_DIR DEMO_MSI WINDOWS_BIN (where runexit.exe is)
+set -euo pipefail
+source_dir=$(cd "$1" && pwd) msi=$2 windows_bin=$3
+work=$(mktemp -d /tmp/pellworth-release-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# The project's files (tracked, or new and not ignored) in a fresh folder.
+copy() {
+  mkdir -p "$2"
+  (cd "$1" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$2")
+}
+epoch=$(git -C "$source_dir" log -1 --format=%ct)
+for side in a b; do
+  copy "$source_dir" "$work/$side/pellworth"
+  (cd "$work/$side/pellworth" && SOURCE_DATE_EPOCH=$epoch PELLWORTH_SKIP_DEPS=1 \
+     bash scripts/release.sh >"$work/$side.log") || { cat "$work/$side.log"; fail "release in $side"; }
+done
+a=$work/a/pellworth/dist b=$work/b/pellworth/dist
+zip=$(cd "$a" && ls pellworth-setup-*.zip)
+cmp "$a/$zip" "$b/$zip" || fail "the two release zips differ"
+cmp "$a/SHA256SUMS" "$b/SHA256SUMS" || fail "the two SHA256SUMS differ"
+cmp "$work/a/pellworth/build/release/bin/Setup.exe" "$work/b/pellworth/build/release/bin/Setup.exe" ||
+  fail "the two Setup.exe differ"
+grep -q "NOT signed" "$work/a.log" || fail "an unsigned release does not say so"
+(cd "$a" && unzip -q "$zip" -d x && cd x && sha256sum -c --ignore-missing ../SHA256SUMS >/dev/null) ||
+  fail "Setup.exe in the zip does not match SHA256SUMS"
+echo "reproducible: $zip and Setup.exe identical from two folders"
+
+# A throw-away code-signing certificate.
+key=$work/sign
+openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 2 -subj "/CN=Pellworth test signing" \
+  -addext "extendedKeyUsage=codeSigning" -keyout "$key.key" -out "$key.pem" 2>/dev/null
+openssl pkcs12 -export -inkey "$key.key" -in "$key.pem" -passout pass:test-only -out "$key.pfx"
+(cd "$work/a/pellworth" && PELLWORTH_SIGN_PFX=$key.pfx PELLWORTH_SIGN_PASSWORD=test-only \
+   SOURCE_DATE_EPOCH=$(date +%s) PELLWORTH_SKIP_DEPS=1 bash scripts/release.sh >"$work/signed.log") ||
+  { cat "$work/signed.log"; fail "signed release"; }
+grep -q "is signed" "$work/signed.log" || fail "a signed release does not say so"
+signed=$work/a/pellworth/build/release/bin/Setup.exe
+osslsigncode verify -CAfile "$key.pem" -in "$signed" >"$work/verify.log" 2>&1 ||
+  { cat "$work/verify.log"; fail "the signature does not verify"; }
+grep -q "Pellworth test signing" "$work/verify.log" || fail "the signer is not the test certificate"
+echo "signed: the Authenticode signature verifies"
+
+# The signed program still runs: install, then remove.
+source "$source_dir/scripts/wine.sh"
+wine_prefix "$work/wine" win32 "$windows_bin"
+trap 'wine_done; rm -rf "$work"' EXIT
+drop=$(wine_path 'C:\d'); mkdir -p "$drop"
+cp "$signed" "$msi" "$drop/"
+wine_run 'C:\d' "C:\\d\\Setup.exe /i:C:\\d\\$(basename "$msi") /PAT:SIGNED-1" || fail "no exit code"
+[ "$RUN_CODE" = 0x00000000 ] || fail "signed install gave $RUN_CODE"
+wine reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID 2>/dev/null | grep -q SIGNED-1 ||
+  fail "no HostID after the signed install"
+wine_run 'C:\d' 'C:\d\Setup.exe /x' || fail "no exit code"
+[ "$RUN_CODE" = 0x00000000 ] || fail "signed removal gave $RUN_CODE"
+wineserver -w
+if wine reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID >/dev/null 2>&1; then
+  fail "HostID is still there after the signed removal"
+fi
+echo "signed Setup.exe: install 0, removal 0, product gone"
+echo "3 passed, 0 failed"
