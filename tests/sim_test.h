@@ -1,5 +1,6 @@
-// The fixture of every host test: a fresh simulated machine made current for
-// the test, and a check at the end that everything the run opened was closed.
+// The fixture of every host test: a fresh simulated machine under the fault
+// layer, made current for the test, and a check at the end that everything the
+// run opened was closed (the machine's own account and the layer's).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "faults/fault_api.h"
 #include "platform/api.h"
 #include "sim/sim_machine.h"
 
@@ -19,6 +21,7 @@ class SimTest : public testing::Test {
  protected:
   void TearDown() override {
     EXPECT_EQ(machine.OpenResources(), std::vector<std::string>()) << machine.Dump();
+    EXPECT_EQ(faults.OpenHandles(), std::vector<std::string>()) << faults.Counts();
   }
 
   // Sets the command line as the platform would hand it over.
@@ -27,7 +30,8 @@ class SimTest : public testing::Test {
   }
 
   sim::Machine machine;
-  win::ScopedSys sys{machine};
+  faults::FaultApi faults{machine};
+  win::ScopedSys sys{faults};
 };
 
 // Printable UTF-16 for failure messages.

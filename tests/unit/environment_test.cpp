@@ -9,13 +9,13 @@
 
 namespace {
 
-using sim::Call;
+using win::Call;
 
 class Environment : public SimTest {
  protected:
   std::vector<Call> Calls(std::initializer_list<Call> of) const {
     std::vector<Call> out;
-    for (Call c : machine.callLog)
+    for (Call c : faults.callLog)
       if (std::find(of.begin(), of.end(), c) != of.end()) out.push_back(c);
     return out;
   }
@@ -42,16 +42,16 @@ TEST_F(Environment, BuiltInOrderAndTheLibraryFreedLast) {
     EXPECT_EQ(environment.arguments().words().Count(), 2u);
     EXPECT_NE(environment.configInfo().getFolderPath(), nullptr);
     for (const auto& path : environment.configInfo().folderPaths()) EXPECT_TRUE(path.empty());
-    EXPECT_EQ(machine.CallCount(Call::FreeLibrary), 0);
+    EXPECT_EQ(faults.CallCount(Call::FreeLibrary), 0);
   }
-  EXPECT_EQ(machine.CallCount(Call::FreeLibrary), 1);
+  EXPECT_EQ(faults.CallCount(Call::FreeLibrary), 1);
 }
 
 TEST_F(Environment, ShellFolderLibraryComesFromTheSystemFolder) {
   machine.systemDirectory = u"D:\\W\\System32";
   machine.AddLibrary(u"D:\\W\\System32\\shfolder.dll", {"SHGetFolderPathW"});
   DFC::DFCEnvironment environment;
-  EXPECT_EQ(machine.libraryLoads, std::vector<std::u16string>{u"D:\\W\\System32\\shfolder.dll"});
+  EXPECT_EQ(machine.libraries.loads, std::vector<std::u16string>{u"D:\\W\\System32\\shfolder.dll"});
   EXPECT_NE(environment.configInfo().folderLibrary(), nullptr);
 }
 
@@ -69,17 +69,18 @@ TEST_F(Environment, MissingLibraryOrEntry) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     sim::Machine m;
-    win::ScopedSys use(m);
+    faults::FaultApi layer(m);
+    win::ScopedSys use(layer);
     m.systemDirectory = u"C:\\S";
     if (row.library) m.AddLibrary(u"C:\\S\\shfolder.dll", row.entry ? std::set<std::string>{"SHGetFolderPathW"} : std::set<std::string>{});
-    if (!row.systemFolder) m.Inject({Call::GetSystemDirectoryW, 0, 100});
+    if (!row.systemFolder) layer.Inject({Call::GetSystemDirectoryW, 0, 100});
     {
       DFC::DFCEnvironment environment;
       EXPECT_EQ(environment.configInfo().getFolderPath(), nullptr);
       EXPECT_EQ(environment.configInfo().folderLibrary() != nullptr, row.library && row.systemFolder);
     }
-    EXPECT_EQ(m.CallCount(Call::LoadLibraryW), row.loads);
-    EXPECT_EQ(m.CallCount(Call::FreeLibrary), row.frees);
+    EXPECT_EQ(layer.CallCount(Call::LoadLibraryW), row.loads);
+    EXPECT_EQ(layer.CallCount(Call::FreeLibrary), row.frees);
     EXPECT_EQ(m.OpenResources(), std::vector<std::string>());
   }
 }
@@ -103,11 +104,12 @@ TEST_F(Environment, Names) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     sim::Machine m;
-    win::ScopedSys use(m);
+    faults::FaultApi layer(m);
+    win::ScopedSys use(layer);
     if (row.computerName) {
       m.computerName = row.computerName;
     } else {
-      m.Inject({Call::GetComputerNameW});
+      layer.Inject({Call::GetComputerNameW});
     }
     m.computerNamesEx.erase(win::ComputerNameNetBIOS);
     m.computerNamesEx.erase(win::ComputerNameDnsHostname);
@@ -126,7 +128,7 @@ TEST_F(Environment, Names) {
 
 // A failed query leaves its own member empty, not the text of the call before.
 TEST_F(Environment, FailedNameQueryLeavesNoTextBehind) {
-  machine.Inject({Call::GetComputerNameExW, 1});  // the physical DNS domain
+  faults.Inject({Call::GetComputerNameExW, 1});  // the physical DNS domain
   DFC::NameInfo names;
   EXPECT_EQ(names.physicalDnsHostName(), u"ws-0042");
   EXPECT_EQ(names.physicalDnsDomain(), u"");
@@ -139,7 +141,7 @@ TEST_F(Environment, BelowVersionFiveOnlyTheComputerName) {
   EXPECT_EQ(names.computerName(), u"WS-0042");
   EXPECT_EQ(names.physicalDnsHostName(), u"");
   EXPECT_EQ(names.netBiosName(), u"");
-  EXPECT_EQ(machine.CallCount(Call::GetComputerNameExW), 0);
+  EXPECT_EQ(faults.CallCount(Call::GetComputerNameExW), 0);
 }
 
 TEST_F(Environment, ModulePath) {
@@ -165,7 +167,7 @@ TEST_F(Environment, ModulePath) {
     EXPECT_EQ(process.modulePath(), row.expected);
     EXPECT_NE(process.moduleHandle(), nullptr);
   }
-  machine.Inject({Call::GetModuleFileNameW});
+  faults.Inject({Call::GetModuleFileNameW});
   DFC::ProcessInfo failed;
   EXPECT_EQ(failed.modulePath(), u"");
   EXPECT_NE(failed.moduleHandle(), nullptr);
@@ -178,7 +180,8 @@ TEST(EnvironmentAllocation, FailureWhileBuildingStopsTheRun) {
   // that only what the snapshot itself left behind counts.
   auto attempt = [](long failAt, ResultCode* entryResult) {
     sim::Machine m;
-    win::ScopedSys use(m);
+    faults::FaultApi layer(m);
+    win::ScopedSys use(layer);
     m.commandLine = u"Setup.exe /x /a:b c";
     long before = alloc::Made();
     if (failAt >= 0) alloc::FailAt(failAt);
@@ -192,8 +195,8 @@ TEST(EnvironmentAllocation, FailureWhileBuildingStopsTheRun) {
     alloc::Disarm();
     EXPECT_EQ(m.OpenResources(), std::vector<std::string>());
     if (entryResult != nullptr) {
-      EXPECT_EQ(m.CallCount(Call::CommandLineToArgvW), 0);
-      EXPECT_EQ(m.CallCount(Call::RegOpenKeyExW), 0);
+      EXPECT_EQ(layer.CallCount(Call::CommandLineToArgvW), 0);
+      EXPECT_EQ(layer.CallCount(Call::RegOpenKeyExW), 0);
       EXPECT_TRUE(m.starts.empty());
     }
     return alloc::Made() - before;
@@ -219,8 +222,9 @@ TEST(EnvironmentAllocation, FailureWhileBuildingStopsTheRun) {
 
 TEST(OSInfo, FailedQueryLeavesAZeroRecordOfSize284) {
   sim::Machine m;
-  win::ScopedSys use(m);
-  m.Inject({Call::GetVersionExW});
+  faults::FaultApi layer(m);
+  win::ScopedSys use(layer);
+  layer.Inject({Call::GetVersionExW});
   DFC::OSInfo os;
   const auto& r = os.versionRecord();
   EXPECT_EQ(r.dwOSVersionInfoSize, 284u);

@@ -10,7 +10,7 @@
 
 namespace {
 
-using sim::Call;
+using win::Call;
 
 
 struct Scenario {
@@ -66,12 +66,13 @@ struct Outcome {
   long allocations = 0;  // made by the run itself
 };
 
-Outcome RunScenario(const Scenario& scenario, const std::optional<sim::Fault>& fault,
+Outcome RunScenario(const Scenario& scenario, const std::optional<faults::Fault>& fault,
                     long allocationToFail, std::vector<Call>* calls = nullptr) {
   sim::Machine m;
-  win::ScopedSys use(m);
+  faults::FaultApi layer(m);
+  win::ScopedSys use(layer);
   scenario.prepare(m);
-  if (fault) m.Inject(*fault);
+  if (fault) layer.Inject(*fault);
   Outcome outcome;
   long before = alloc::Made();
   if (allocationToFail >= 0) alloc::FailAt(allocationToFail);
@@ -83,7 +84,7 @@ Outcome RunScenario(const Scenario& scenario, const std::optional<sim::Fault>& f
   alloc::Disarm();
   outcome.allocations = alloc::Made() - before;
   outcome.open = m.OpenResources();
-  if (calls != nullptr) *calls = m.callLog;
+  if (calls != nullptr) *calls = layer.callLog;
   return outcome;
 }
 
@@ -95,16 +96,16 @@ TEST(FaultSweep, EveryCallOfEveryScenario) {
     Outcome clean = RunScenario(scenario, std::nullopt, -1, &calls);
     ASSERT_FALSE(clean.threw);
     ASSERT_TRUE(IsResultCode(clean.result));
-    int seen[sim::kCallCount] = {};
+    int seen[win::kCallCount] = {};
     for (Call call : calls) {
       int occurrence = seen[static_cast<int>(call)]++;
       for (bool raise : {false, true}) {
         // The platform raises nothing while it releases a handle (and a
         // destructor could not pass it on): release calls only fail.
         if (raise && IsRelease(call)) continue;
-        SCOPED_TRACE(std::string(sim::CallName(call)) + " #" + std::to_string(occurrence) +
+        SCOPED_TRACE(std::string(win::CallName(call)) + " #" + std::to_string(occurrence) +
                      (raise ? " raising" : " failing"));
-        sim::Fault fault{call, occurrence, 1, win::ERROR_ACCESS_DENIED, raise};
+        faults::Fault fault{call, occurrence, 1, win::ERROR_ACCESS_DENIED, raise};
         Outcome outcome = RunScenario(scenario, fault, -1);
         ++points;
         if (outcome.threw) {

@@ -22,34 +22,34 @@ TEST_F(Gates, Wow64RefusesBeforeAnythingElse) {
   machine.wow64 = true;
   CommandLine(u"/x:bogus /PAT:1");
   EXPECT_EQ(Run(), RESULT_WOW64);
-  EXPECT_EQ(machine.CallCount(sim::Call::GetVersionExW), 0);
-  EXPECT_EQ(machine.CallCount(sim::Call::GetCommandLineW), 0);
+  EXPECT_EQ(faults.CallCount(win::Call::GetVersionExW), 0);
+  EXPECT_EQ(faults.CallCount(win::Call::GetCommandLineW), 0);
 }
 
 TEST_F(Gates, LibrarySearchIsRestrictedFirst) {
   machine.wow64 = true;
   EXPECT_EQ(Run(), RESULT_WOW64);
-  ASSERT_FALSE(machine.callLog.empty());
-  EXPECT_EQ(machine.callLog[0], sim::Call::SetDefaultDllDirectories);
-  EXPECT_EQ(machine.defaultDllDirectories, win::LOAD_LIBRARY_SEARCH_SYSTEM32);
-  EXPECT_FALSE(machine.dllDirectory);
+  ASSERT_FALSE(faults.callLog.empty());
+  EXPECT_EQ(faults.callLog[0], win::Call::SetDefaultDllDirectories);
+  EXPECT_EQ(machine.libraries.defaultDllDirectories, win::LOAD_LIBRARY_SEARCH_SYSTEM32);
+  EXPECT_FALSE(machine.libraries.dllDirectory);
 }
 
 // Without SetDefaultDllDirectories the current folder still leaves the search;
 // either way the outcome is unchanged.
 TEST_F(Gates, OlderSystemsTakeTheCurrentFolderOut) {
-  machine.hasSetDefaultDllDirectories = false;
+  machine.libraries.hasSetDefaultDllDirectories = false;
   EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);
-  EXPECT_EQ(machine.callLog[1], sim::Call::SetDllDirectoryW);
-  EXPECT_EQ(machine.dllDirectory, u"");
-  machine.Inject({sim::Call::SetDllDirectoryW});
+  EXPECT_EQ(faults.callLog[1], win::Call::SetDllDirectoryW);
+  EXPECT_EQ(machine.libraries.dllDirectory, u"");
+  faults.Inject({win::Call::SetDllDirectoryW});
   EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);
 }
 
 TEST_F(Gates, FailingWow64QueryIsAnEnvironmentError) {
-  machine.Inject({sim::Call::IsWow64Process});
+  faults.Inject({win::Call::IsWow64Process});
   EXPECT_EQ(Run(), RESULT_ENVIRONMENT_ERROR);
-  EXPECT_EQ(machine.CallCount(sim::Call::GetVersionExW), 0);
+  EXPECT_EQ(faults.CallCount(win::Call::GetVersionExW), 0);
 }
 
 TEST_F(Gates, VersionTable) {
@@ -91,26 +91,26 @@ TEST_F(Gates, VersionTable) {
 }
 
 TEST_F(Gates, FailedVersionQueryRefusesThePlatform) {
-  machine.Inject({sim::Call::GetVersionExW, 0, 100});
+  faults.Inject({win::Call::GetVersionExW, 0, 100});
   EXPECT_EQ(Run(), RESULT_UNSUPPORTED_PLATFORM);
-  EXPECT_EQ(machine.CallCount(sim::Call::CommandLineToArgvW), 0);
+  EXPECT_EQ(faults.CallCount(win::Call::CommandLineToArgvW), 0);
 }
 
 TEST_F(Gates, RefusedPlatformNeverReadsTheCommandLine) {
   Os(5, 1, 2);
   CommandLine(u"/x:bogus");
   EXPECT_EQ(Run(), RESULT_UNSUPPORTED_PLATFORM);
-  EXPECT_EQ(machine.CallCount(sim::Call::CommandLineToArgvW), 0);
+  EXPECT_EQ(faults.CallCount(win::Call::CommandLineToArgvW), 0);
 }
 
 // A snapshot that cannot be built means the platform was never checked: the
 // run stops instead of going on to install or remove.
 TEST_F(Gates, ExceptionWhileBuildingTheSnapshotStopsTheRun) {
-  machine.Inject({sim::Call::GetVersionExW, 0, 1, 0, /*throwBadAlloc=*/true});
+  faults.Inject({win::Call::GetVersionExW, 0, 1, 0, /*throwBadAlloc=*/true});
   CommandLine(u"/x");
   EXPECT_EQ(Run(), RESULT_ENVIRONMENT_ERROR);
-  EXPECT_EQ(machine.CallCount(sim::Call::CommandLineToArgvW), 0);
-  EXPECT_EQ(machine.CallCount(sim::Call::RegOpenKeyExW), 0);
+  EXPECT_EQ(faults.CallCount(win::Call::CommandLineToArgvW), 0);
+  EXPECT_EQ(faults.CallCount(win::Call::RegOpenKeyExW), 0);
   EXPECT_TRUE(machine.starts.empty());
 }
 
@@ -121,7 +121,7 @@ TEST_F(Gates, BadRemovalValueIsRejectedBeforeAnythingStarts) {
     EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);
   }
   EXPECT_TRUE(machine.starts.empty());
-  EXPECT_EQ(machine.CallCount(sim::Call::RegOpenKeyExW), 0);
+  EXPECT_EQ(faults.CallCount(win::Call::RegOpenKeyExW), 0);
 }
 
 // Which road a command line takes, on a machine with nothing to remove and a
@@ -158,13 +158,13 @@ TEST_F(Gates, RoadChoice) {
   for (const Row& row : rows) {
     SCOPED_TRACE(Show(row.arguments));
     machine.starts.clear();
-    int opensBefore = machine.CallCount(sim::Call::RegOpenKeyExW);
+    int opensBefore = faults.CallCount(win::Call::RegOpenKeyExW);
     CommandLine(row.arguments);
     EXPECT_EQ(Run(), row.expected);
     bool startedInstaller = !machine.starts.empty() && machine.starts[0].api == "ShellExecuteExW";
     EXPECT_EQ(startedInstaller, !row.removal && row.expected == RESULT_SUCCESS);
     if (row.removal) {
-      EXPECT_EQ(machine.CallCount(sim::Call::RegOpenKeyExW), opensBefore + 1);
+      EXPECT_EQ(faults.CallCount(win::Call::RegOpenKeyExW), opensBefore + 1);
     }
   }
 }
@@ -192,7 +192,7 @@ TEST_F(Gates, ElevationFollowsTheVersion) {
 }
 
 TEST_F(Gates, NoArgumentVectorMeansNoArguments) {
-  machine.Inject({sim::Call::CommandLineToArgvW});
+  faults.Inject({win::Call::CommandLineToArgvW});
   CommandLine(u"/x");
   EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);  // install road without PAT
   EXPECT_TRUE(machine.starts.empty());

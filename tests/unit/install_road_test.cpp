@@ -29,7 +29,7 @@ class InstallRoad : public SimTest {
     return SetupMain(0, nullptr);
   }
   // Each read of HostID opens its key once; the install road opens no other.
-  int Reads() const { return machine.CallCount(sim::Call::RegOpenKeyExW); }
+  int Reads() const { return faults.CallCount(win::Call::RegOpenKeyExW); }
 };
 
 TEST_F(InstallRoad, FinalArgumentStrings) {
@@ -91,7 +91,7 @@ TEST_F(InstallRoad, StartsMsiexecFromTheSystemFolderHidden) {
 
 TEST_F(InstallRoad, UnknownSystemFolderStartsNothing) {
   Installer(0);
-  machine.Inject({sim::Call::GetSystemDirectoryW, 0, 100});
+  faults.Inject({win::Call::GetSystemDirectoryW, 0, 100});
   EXPECT_EQ(Run(u"/PAT:1"), RESULT_INSTALLER_BASE | RUN_START_FAILED);
   EXPECT_TRUE(machine.starts.empty());
 }
@@ -134,7 +134,7 @@ TEST_F(InstallRoad, ExitCodeFolding) {
 TEST_F(InstallRoad, FirstReadComesAtOnceWithoutPause) {
   Installer(0, 4000, true);
   EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
-  EXPECT_EQ(machine.CallCount(sim::Call::RegQueryValueExW), 1);
+  EXPECT_EQ(faults.CallCount(win::Call::RegQueryValueExW), 1);
   EXPECT_TRUE(machine.sleeps.empty());
   EXPECT_EQ(machine.NowMs(), 4000u);
 }
@@ -184,26 +184,27 @@ TEST_F(InstallRoad, DeniedHostIdKeyKeepsWaiting) {
 TEST_F(InstallRoad, RunFailures) {
   struct Row {
     const char* name;
-    std::optional<sim::Fault> fault;
+    std::optional<faults::Fault> fault;
     bool scripted;
     win::DWORD expected;
   };
   const Row rows[] = {
-      {"start refused", sim::Fault{sim::Call::ShellExecuteExW}, true, RUN_START_FAILED},
+      {"start refused", faults::Fault{win::Call::ShellExecuteExW}, true, RUN_START_FAILED},
       {"program missing", std::nullopt, false, RUN_START_FAILED},
-      {"wait failed", sim::Fault{sim::Call::WaitForSingleObject}, true, RUN_WAIT_FAILED},
-      {"no exit code", sim::Fault{sim::Call::GetExitCodeProcess}, true, RUN_NO_EXIT_CODE},
-      {"exception in the wait", sim::Fault{sim::Call::WaitForSingleObject, 0, 1, 0, true}, true,
+      {"wait failed", faults::Fault{win::Call::WaitForSingleObject}, true, RUN_WAIT_FAILED},
+      {"no exit code", faults::Fault{win::Call::GetExitCodeProcess}, true, RUN_NO_EXIT_CODE},
+      {"exception in the wait", faults::Fault{win::Call::WaitForSingleObject, 0, 1, 0, true}, true,
        RUN_UNEXPECTED},
-      {"exception in the start", sim::Fault{sim::Call::ShellExecuteExW, 0, 1, 0, true}, true,
+      {"exception in the start", faults::Fault{win::Call::ShellExecuteExW, 0, 1, 0, true}, true,
        RUN_UNEXPECTED},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     sim::Machine m;
-    win::ScopedSys use(m);
+    faults::FaultApi layer(m);
+    win::ScopedSys use(layer);
     if (row.scripted) m.Script(m.SystemFile(u"msiexec.exe"), {0, 1000});
-    if (row.fault) m.Inject(*row.fault);
+    if (row.fault) layer.Inject(*row.fault);
     EXPECT_EQ(RunAndWait(u"/i x", m.SystemFile(u"msiexec.exe")), row.expected);
     EXPECT_EQ(m.OpenResources(), std::vector<std::string>()) << m.Dump();
   }
@@ -211,18 +212,19 @@ TEST_F(InstallRoad, RunFailures) {
 
 TEST_F(InstallRoad, RunFailureFoldsUnlessConfirmed) {
   Installer(0);
-  machine.Inject({sim::Call::GetExitCodeProcess});
+  faults.Inject({win::Call::GetExitCodeProcess});
   EXPECT_EQ(Run(u"/PAT:1"), 0x80020004u);
-  machine.Inject({sim::Call::WaitForSingleObject, 0, 1, 0, true});
+  faults.Inject({win::Call::WaitForSingleObject, 0, 1, 0, true});
   EXPECT_EQ(Run(u"/PAT:1"), 0x8002FFFFu);
   machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"x");
-  machine.Inject({sim::Call::ShellExecuteExW, 2});
+  faults.Inject({win::Call::ShellExecuteExW, 2});
   EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
 }
 
 TEST_F(InstallRoad, EmptyArgumentsPassNoParameters) {
   sim::Machine m;
-  win::ScopedSys use(m);
+  faults::FaultApi layer(m);
+  win::ScopedSys use(layer);
   m.Script(u"C:\\p.exe", {5, 10});
   EXPECT_EQ(RunAndWait(u"", u"C:\\p.exe"), 5u);
   ASSERT_EQ(m.starts.size(), 1u);

@@ -12,7 +12,7 @@ class RegistryReader : public SimTest {
 
 TEST_F(RegistryReader, ExceptionPassesOnWithTheKeyClosed) {
   machine.SetString(win::HKeyLocalMachine(), key, u"v", u"abc");
-  machine.Inject({sim::Call::RegQueryValueExW, 0, 1, 0, true});
+  faults.Inject({win::Call::RegQueryValueExW, 0, 1, 0, true});
   std::u16string value = u"old";
   EXPECT_THROW(static_cast<void>(ReadRegistryString(win::HKeyLocalMachine(), key, u"v", value)),
                std::bad_alloc);
@@ -21,7 +21,7 @@ TEST_F(RegistryReader, ExceptionPassesOnWithTheKeyClosed) {
 
 TEST_F(RegistryReader, FailedQueryReturnsItsStatus) {
   machine.SetString(win::HKeyLocalMachine(), key, u"v", u"abc");
-  machine.Inject({sim::Call::RegQueryValueExW, 0, 1, win::ERROR_ACCESS_DENIED});
+  faults.Inject({win::Call::RegQueryValueExW, 0, 1, win::ERROR_ACCESS_DENIED});
   std::u16string value = u"old";
   EXPECT_EQ(ReadRegistryString(win::HKeyLocalMachine(), key, u"v", value),
             win::ERROR_ACCESS_DENIED);
@@ -40,9 +40,9 @@ TEST_F(RegistryReader, OpensOnceQueriesOnceClosesOnce) {
   machine.SetString(win::HKeyLocalMachine(), key, u"v", std::u16string(300, u'x'));
   std::u16string value;
   EXPECT_EQ(ReadRegistryString(win::HKeyLocalMachine(), key, u"v", value), win::ERROR_MORE_DATA);
-  EXPECT_EQ(machine.CallCount(sim::Call::RegOpenKeyExW), 1);
-  EXPECT_EQ(machine.CallCount(sim::Call::RegQueryValueExW), 1);
-  EXPECT_EQ(machine.CallCount(sim::Call::RegCloseKey), 1);
+  EXPECT_EQ(faults.CallCount(win::Call::RegOpenKeyExW), 1);
+  EXPECT_EQ(faults.CallCount(win::Call::RegQueryValueExW), 1);
+  EXPECT_EQ(faults.CallCount(win::Call::RegCloseKey), 1);
 }
 
 }  // namespace

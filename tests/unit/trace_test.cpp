@@ -56,13 +56,13 @@ TEST_F(Trace, StatusField) {
 }
 
 TEST_F(Trace, OpenFailure) {
-  machine.Inject({sim::Call::RegOpenKeyExW, 0, 1, win::ERROR_FILE_NOT_FOUND});
+  faults.Inject({win::Call::RegOpenKeyExW, 0, 1, win::ERROR_FILE_NOT_FOUND});
   EXPECT_FALSE(Scan());
   EXPECT_EQ(Written(), (Lines{u"fail in RegOpenKeyEx() (0x00000002)", u"regHive : " + kUninstallKey}));
 }
 
 TEST_F(Trace, CountFailure) {
-  machine.Inject({sim::Call::RegQueryInfoKeyW, 0, 1, 6});
+  faults.Inject({win::Call::RegQueryInfoKeyW, 0, 1, 6});
   EXPECT_FALSE(Scan());
   EXPECT_EQ(Written(), (Lines{u"fail in RegQueryInfoKey() (0x00000006)"}));
 }
@@ -105,7 +105,7 @@ TEST_F(Trace, ForceDelete) {
                               u"Force delete registry"}));
   machine.debugOutput.clear();
   machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\P", u"DisplayName", u"Pellworth");
-  machine.Inject({sim::Call::RegDeleteKeyW, 0, 1, win::ERROR_ACCESS_DENIED});
+  faults.Inject({win::Call::RegDeleteKeyW, 0, 1, win::ERROR_ACCESS_DENIED});
   EXPECT_FALSE(Scan(true));
   EXPECT_EQ(Written().back(), u"fail in RegDeleteKeyEx() (0x00000005)");
 }
@@ -119,7 +119,7 @@ TEST_F(Trace, SilentWhenOff) {
     UninstallScanner scanner(true);
     EXPECT_TRUE(scanner.ScanAndRemove());
   }
-  machine.Inject({sim::Call::RegOpenKeyExW, 0, 1, 2});
+  faults.Inject({win::Call::RegOpenKeyExW, 0, 1, 2});
   {
     UninstallScanner scanner(true);
     EXPECT_FALSE(scanner.ScanAndRemove());

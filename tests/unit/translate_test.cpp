@@ -128,24 +128,24 @@ TEST_F(TranslateCommandLineTest, ReadsTheProcessCommandLine) {
   EXPECT_EQ(t.installerArguments,
             u" PAT=\"x y\" INSTALLDIR=\"C:\\Program Files\\P\" /L*v \"dulvinstaller.log\"");
   EXPECT_EQ(t.patValue, u"x y");
-  EXPECT_EQ(machine.CallCount(sim::Call::LocalFree), 1);
+  EXPECT_EQ(faults.CallCount(win::Call::LocalFree), 1);
 }
 
 TEST_F(TranslateCommandLineTest, RejectionStillGivesTheVectorBack) {
   CommandLine(u"/x:no /PAT:1");
   Translation t;
   EXPECT_EQ(TranslateCommandLine(t), RESULT_BAD_ARGUMENTS);
-  EXPECT_EQ(machine.CallCount(sim::Call::LocalFree), 1);
+  EXPECT_EQ(faults.CallCount(win::Call::LocalFree), 1);
 }
 
 TEST_F(TranslateCommandLineTest, NoVectorMeansNoArguments) {
-  machine.Inject({sim::Call::CommandLineToArgvW});
+  faults.Inject({win::Call::CommandLineToArgvW});
   CommandLine(u"/PAT:1 /log");
   Translation t;
   EXPECT_EQ(TranslateCommandLine(t), RESULT_SUCCESS);
   EXPECT_EQ(t.installerArguments, u"");
   EXPECT_EQ(t.patValue, u"");
-  EXPECT_EQ(machine.CallCount(sim::Call::LocalFree), 0);
+  EXPECT_EQ(faults.CallCount(win::Call::LocalFree), 0);
 }
 
 }  // namespace

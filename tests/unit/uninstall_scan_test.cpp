@@ -48,7 +48,7 @@ TEST_F(UninstallScan, NearMissesDoNotMatch) {
   EXPECT_TRUE(scanner.ScanAndRemove());
   EXPECT_TRUE(scanner.completedWithoutLaunch());
   EXPECT_TRUE(machine.starts.empty());
-  EXPECT_EQ(machine.CallCount(sim::Call::RegEnumKeyExW), 6);
+  EXPECT_EQ(faults.CallCount(win::Call::RegEnumKeyExW), 6);
 }
 
 TEST_F(UninstallScan, FirstMatchingProductCodeIsUninstalledAndTheScanEnds) {
@@ -61,7 +61,7 @@ TEST_F(UninstallScan, FirstMatchingProductCodeIsUninstalledAndTheScanEnds) {
   EXPECT_FALSE(scanner.completedWithoutLaunch());
   // Enumeration order is the registry's: A before B.
   EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeA + u" /qn"});
-  EXPECT_EQ(machine.CallCount(sim::Call::RegEnumKeyExW), 1);
+  EXPECT_EQ(faults.CallCount(win::Call::RegEnumKeyExW), 1);
   const sim::ProcessStart& s = machine.starts[0];
   EXPECT_EQ(s.api, "ShellExecuteW");
   EXPECT_EQ(s.file, machine.SystemFile(u"MsiExec.exe"));
@@ -112,24 +112,25 @@ TEST_F(UninstallScan, SubkeyVanishingAfterTheCountIsPassedOver) {
   Entry(kCodeA, u"Other");
   Entry(kCodeB, u"Pellworth");
   // The second enumeration fails as if the key had gone; the third index is past the end.
-  machine.Inject({sim::Call::RegEnumKeyExW, 1, 1, win::ERROR_NO_MORE_ITEMS});
+  faults.Inject({win::Call::RegEnumKeyExW, 1, 1, win::ERROR_NO_MORE_ITEMS});
   UninstallScanner scanner(true);
   EXPECT_TRUE(scanner.ScanAndRemove());
   EXPECT_TRUE(scanner.completedWithoutLaunch());
-  EXPECT_EQ(machine.CallCount(sim::Call::RegEnumKeyExW), 2);
+  EXPECT_EQ(faults.CallCount(win::Call::RegEnumKeyExW), 2);
 }
 
 TEST_F(UninstallScan, UnreadableUninstallKeyFails) {
   struct Row {
     const char* name;
-    sim::Fault fault;
+    faults::Fault fault;
   };
-  for (const Row& row : {Row{"open", {sim::Call::RegOpenKeyExW, 0, 1, win::ERROR_ACCESS_DENIED}},
-                         Row{"count", {sim::Call::RegQueryInfoKeyW, 0, 1, 5}}}) {
+  for (const Row& row : {Row{"open", {win::Call::RegOpenKeyExW, 0, 1, win::ERROR_ACCESS_DENIED}},
+                         Row{"count", {win::Call::RegQueryInfoKeyW, 0, 1, 5}}}) {
     SCOPED_TRACE(row.name);
     sim::Machine m;
-    win::ScopedSys use(m);
-    m.Inject(row.fault);
+    faults::FaultApi layer(m);
+    win::ScopedSys use(layer);
+    layer.Inject(row.fault);
     {
       UninstallScanner scanner(true);
       EXPECT_FALSE(scanner.ScanAndRemove());
@@ -156,7 +157,7 @@ TEST_F(UninstallScan, KeyStaysOpenUntilTheScannerGoes) {
 
 TEST_F(UninstallScan, KeyIsClosedWhenAnExceptionLeavesTheScan) {
   Entry(kCodeA, u"Pellworth");
-  machine.Inject({sim::Call::RegQueryValueExW, 0, 1, 0, true});
+  faults.Inject({win::Call::RegQueryValueExW, 0, 1, 0, true});
   UninstallScanner scanner(true);
   EXPECT_THROW(static_cast<void>(scanner.ScanAndRemove()), std::bad_alloc);
   // The fixture checks, after the scanner is gone, that the key was closed.
@@ -180,7 +181,7 @@ TEST_F(UninstallScan, RefusedStartFails) {
 TEST_F(UninstallScan, UnknownSystemFolderRefusesTheStart) {
   Entry(kCodeA, u"Pellworth");
   MsiExecExists();
-  machine.Inject({sim::Call::GetSystemDirectoryW});
+  faults.Inject({win::Call::GetSystemDirectoryW});
   UninstallScanner scanner(true);
   EXPECT_FALSE(scanner.ScanAndRemove());
   EXPECT_TRUE(machine.starts.empty());

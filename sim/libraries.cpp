@@ -1,0 +1,75 @@
+#include "sim/libraries.h"
+
+#include <cstdint>
+
+#include "sim/text.h"
+
+namespace sim {
+
+void Libraries::Add(const win::WString& fullPath, std::set<std::string> exports) {
+  Library& library = libraries_[FoldCase(fullPath)];
+  // A handle of its own, fixed for the machine's life, whatever is added later,
+  // and an address of its own for each export (never called).
+  if (library.handle == nullptr)
+    library.handle = reinterpret_cast<win::HMODULE>(0x10000000 + 0x10000 * libraries_.size());
+  library.exports.clear();
+  std::uintptr_t address = reinterpret_cast<std::uintptr_t>(library.handle) + 0x1000;
+  for (const std::string& name : exports)
+    library.exports[name] = reinterpret_cast<win::FARPROC>(address += 0x10);
+}
+
+win::FARPROC Libraries::AddressOf(const win::WString& fullPath, const std::string& name) const {
+  auto it = libraries_.find(FoldCase(fullPath));
+  if (it == libraries_.end()) return nullptr;
+  auto entry = it->second.exports.find(name);
+  return entry == it->second.exports.end() ? nullptr : entry->second;
+}
+
+Libraries::Library* Libraries::Loaded(win::HMODULE module) {
+  for (auto& [path, library] : libraries_)
+    if (library.handle == module && library.references > 0) return &library;
+  return nullptr;
+}
+
+win::HMODULE Libraries::Load(const win::WCHAR* path) {
+  win::WString name = FromPtr(path);
+  loads.push_back(name);
+  auto it = libraries_.find(FoldCase(name));
+  if (it == libraries_.end()) return nullptr;
+  ++it->second.references;
+  return it->second.handle;
+}
+
+win::FARPROC Libraries::Entry(win::HMODULE module, const char* name) {
+  lookups.push_back(name == nullptr ? std::string() : name);
+  Library* library = Loaded(module);
+  if (library == nullptr || name == nullptr) return nullptr;
+  auto entry = library->exports.find(name);
+  return entry == library->exports.end() ? nullptr : entry->second;
+}
+
+win::BOOL Libraries::Free(win::HMODULE module) {
+  Library* library = Loaded(module);
+  if (library == nullptr) return win::FALSE;
+  --library->references;
+  return win::TRUE;
+}
+
+win::BOOL Libraries::SetDefaultDirectories(win::DWORD flags) {
+  if (!hasSetDefaultDllDirectories) return win::FALSE;
+  defaultDllDirectories = flags;
+  return win::TRUE;
+}
+
+win::BOOL Libraries::SetDirectory(const win::WCHAR* path) {
+  dllDirectory = FromPtr(path);
+  return win::TRUE;
+}
+
+void Libraries::OpenResources(std::vector<std::string>& open) const {
+  for (const auto& [path, library] : libraries_)
+    if (library.references > 0)
+      open.push_back("library " + Narrow(path) + " x" + std::to_string(library.references));
+}
+
+}  // namespace sim

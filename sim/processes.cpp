@@ -1,0 +1,168 @@
+#include "sim/processes.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "sim/text.h"
+
+namespace sim {
+
+struct Processes::Process {
+  ProcessStart start;
+  ProgramScript script;
+  std::uint64_t endsAtMs = 0;
+  bool ended = false;
+  bool held = false;  // a handle was handed out and not yet closed
+};
+
+Processes::Processes() = default;
+Processes::~Processes() = default;
+
+void Processes::Script(const win::WString& file, ProgramScript script) {
+  scripts_[FoldCase(file)] = std::move(script);
+}
+
+const ProgramScript* Processes::FindScript(const win::WString& file) const {
+  auto it = scripts_.find(FoldCase(file));
+  return it == scripts_.end() ? nullptr : &it->second;
+}
+
+win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle) {
+  if (info != nullptr) info->hProcess = nullptr;
+  if (info == nullptr || info->cbSize != sizeof(win::SHELLEXECUTEINFOW)) return win::FALSE;
+  ProcessStart start;
+  start.api = "ShellExecuteExW";
+  start.recordSize = info->cbSize;
+  start.mask = info->fMask;
+  start.hasOwner = info->hwnd != nullptr;
+  start.hasVerb = info->lpVerb != nullptr;
+  start.verb = FromPtr(info->lpVerb);
+  start.file = FromPtr(info->lpFile);
+  start.hasParameters = info->lpParameters != nullptr;
+  start.parameters = FromPtr(info->lpParameters);
+  start.hasDirectory = info->lpDirectory != nullptr;
+  start.directory = FromPtr(info->lpDirectory);
+  start.show = info->nShow;
+  start.atMs = nowMs_;
+  starts.push_back(start);
+  const ProgramScript* script = FindScript(start.file);
+  if (script == nullptr) {
+    info->hInstApp = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{2});  // SE_ERR_FNF
+    return win::FALSE;
+  }
+  info->hInstApp = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{42});
+  auto process = std::make_unique<Process>();
+  process->start = start;
+  process->script = *script;
+  process->endsAtMs = nowMs_ + script->runMs;
+  Process* running = process.get();
+  processes_[handle] = std::move(process);
+  At(running->endsAtMs, [running] {
+    running->ended = true;
+    if (running->script.onExit) running->script.onExit();
+  });
+  // Without NOCLOSEPROCESS nobody holds the process: it runs on unobserved.
+  running->held = (info->fMask & win::SEE_MASK_NOCLOSEPROCESS) != 0 && !script->noProcessHandle;
+  if (running->held) info->hProcess = reinterpret_cast<win::HANDLE>(handle);
+  return win::TRUE;
+}
+
+win::HINSTANCE Processes::Start(win::HWND owner, const win::WCHAR* verb, const win::WCHAR* file,
+                                const win::WCHAR* parameters, const win::WCHAR* directory,
+                                int show) {
+  ProcessStart start;
+  start.api = "ShellExecuteW";
+  start.hasOwner = owner != nullptr;
+  start.hasVerb = verb != nullptr;
+  start.verb = FromPtr(verb);
+  start.file = FromPtr(file);
+  start.hasParameters = parameters != nullptr;
+  start.parameters = FromPtr(parameters);
+  start.hasDirectory = directory != nullptr;
+  start.directory = FromPtr(directory);
+  start.show = show;
+  start.atMs = nowMs_;
+  starts.push_back(start);
+  const ProgramScript* script = FindScript(start.file);
+  if (script == nullptr) return reinterpret_cast<win::HINSTANCE>(std::uintptr_t{2});  // SE_ERR_FNF
+  if (shellExecuteResult > 32) {
+    ProgramScript copy = *script;
+    At(nowMs_ + copy.runMs, [copy] {
+      if (copy.onExit) copy.onExit();
+    });
+  }
+  return reinterpret_cast<win::HINSTANCE>(shellExecuteResult);
+}
+
+bool Processes::Holds(win::HANDLE handle) const {
+  auto it = processes_.find(reinterpret_cast<std::uintptr_t>(handle));
+  return it != processes_.end() && it->second->held;
+}
+
+win::DWORD Processes::Wait(win::HANDLE handle, win::DWORD milliseconds) {
+  if (!Holds(handle)) return win::WAIT_FAILED;
+  Process& process = *processes_.at(reinterpret_cast<std::uintptr_t>(handle));
+  if (process.ended) return win::WAIT_OBJECT_0;
+  std::uint64_t wait = process.endsAtMs - nowMs_;
+  if (milliseconds != win::INFINITE && milliseconds < wait) {
+    Advance(milliseconds);
+    return win::WAIT_TIMEOUT;
+  }
+  Advance(wait);
+  return win::WAIT_OBJECT_0;
+}
+
+win::BOOL Processes::ExitCode(win::HANDLE handle, win::DWORD* exitCode) {
+  if (!Holds(handle) || exitCode == nullptr) return win::FALSE;
+  const Process& process = *processes_.at(reinterpret_cast<std::uintptr_t>(handle));
+  *exitCode = process.ended ? process.script.exitCode : win::STILL_ACTIVE;
+  return win::TRUE;
+}
+
+win::BOOL Processes::Close(win::HANDLE handle) {
+  if (!Holds(handle)) return win::FALSE;
+  // The process runs on without us; its record stays for its end event.
+  processes_.at(reinterpret_cast<std::uintptr_t>(handle))->held = false;
+  return win::TRUE;
+}
+
+void Processes::Sleep(win::DWORD milliseconds) {
+  sleeps.push_back(milliseconds);
+  Advance(milliseconds);
+}
+
+void Processes::At(std::uint64_t ms, std::function<void()> event) {
+  events_.emplace(ms, std::move(event));
+  RunDueEvents();
+}
+
+void Processes::RunDueEvents() {
+  while (!events_.empty() && events_.begin()->first <= nowMs_) {
+    auto event = std::move(events_.begin()->second);
+    events_.erase(events_.begin());
+    event();
+  }
+}
+
+void Processes::Advance(std::uint64_t ms) {
+  std::uint64_t target = nowMs_ + ms;
+  while (!events_.empty() && events_.begin()->first <= target) {
+    nowMs_ = std::max(nowMs_, events_.begin()->first);
+    RunDueEvents();
+  }
+  nowMs_ = target;
+}
+
+void Processes::OpenResources(std::vector<std::string>& open) const {
+  for (const auto& [handle, process] : processes_)
+    if (process->held) open.push_back("process handle of " + Narrow(process->start.file));
+}
+
+void Processes::Dump(std::ostream& out) const {
+  out << "virtual clock at " << nowMs_ << " ms\n";
+  for (const ProcessStart& s : starts)
+    out << "start " << s.api << " \"" << Narrow(s.file) << "\" \"" << Narrow(s.parameters)
+        << "\" at " << s.atMs << " ms\n";
+}
+
+}  // namespace sim

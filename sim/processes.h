@@ -1,0 +1,95 @@
+// Scripted programs, the processes the product starts, and the virtual clock.
+//
+// Contract:
+//  - A start finds its program by full path (case-insensitive); an unknown
+//    program does not start (ShellExecuteExW: FALSE; ShellExecuteW: 2).
+//  - ShellExecuteExW checks the record's size, hands out a process handle only
+//    when SEE_MASK_NOCLOSEPROCESS was asked, and none at all for a program
+//    scripted `noProcessHandle` (the platform may start a program through
+//    another process and answer success without a handle).
+//  - A started program runs for its `runMs` of virtual time, then its onExit
+//    runs and it exits with its exitCode. Waiting on it, and every Sleep,
+//    advance the clock; events fall due in time order.
+//  - A handle that was closed, or never handed out, is a bad handle:
+//    WAIT_FAILED, and FALSE from GetExitCodeProcess and CloseHandle.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win_types.h"
+
+namespace sim {
+
+// What a started program does: it runs for `runMs` of virtual time, then
+// `onExit` runs (to write or delete registry data, say) and it exits with
+// `exitCode`.
+struct ProgramScript {
+  win::DWORD exitCode = 0;
+  win::DWORD runMs = 1000;
+  std::function<void()> onExit;
+  bool noProcessHandle = false;  // ShellExecuteExW succeeds without a handle
+};
+
+// One start of a program, as the product asked for it.
+struct ProcessStart {
+  std::string api;  // "ShellExecuteExW" or "ShellExecuteW"
+  bool hasVerb = false;
+  win::WString verb;
+  win::WString file;
+  bool hasParameters = false;
+  win::WString parameters;
+  bool hasDirectory = false;
+  win::WString directory;
+  int show = -1;
+  win::DWORD mask = 0;
+  win::DWORD recordSize = 0;
+  bool hasOwner = false;
+  std::uint64_t atMs = 0;
+};
+
+class Processes {
+ public:
+  Processes();
+  ~Processes();
+
+  void Script(const win::WString& file, ProgramScript script);
+  std::vector<ProcessStart> starts;
+  // A value above 32 means started; the scripts decide what runs.
+  std::uintptr_t shellExecuteResult = 42;
+
+  // ---- The virtual clock.
+  std::uint64_t NowMs() const { return nowMs_; }
+  void At(std::uint64_t ms, std::function<void()> event);
+  void Advance(std::uint64_t ms);
+  std::vector<win::DWORD> sleeps;
+
+  win::BOOL StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle);
+  win::HINSTANCE Start(win::HWND owner, const win::WCHAR* verb, const win::WCHAR* file,
+                       const win::WCHAR* parameters, const win::WCHAR* directory, int show);
+  win::DWORD Wait(win::HANDLE handle, win::DWORD milliseconds);
+  win::BOOL ExitCode(win::HANDLE handle, win::DWORD* exitCode);
+  win::BOOL Close(win::HANDLE handle);
+  void Sleep(win::DWORD milliseconds);
+  // Whether `handle` is a process handle handed out and not yet closed.
+  bool Holds(win::HANDLE handle) const;
+
+  void OpenResources(std::vector<std::string>& open) const;
+  void Dump(std::ostream& out) const;
+
+ private:
+  struct Process;
+  const ProgramScript* FindScript(const win::WString& file) const;
+  void RunDueEvents();
+
+  std::map<std::uintptr_t, std::unique_ptr<Process>> processes_;  // held or not, all kept
+  std::map<win::WString, ProgramScript> scripts_;                 // by upper-cased file
+  std::multimap<std::uint64_t, std::function<void()>> events_;
+  std::uint64_t nowMs_ = 0;
+};
+
+}  // namespace sim
