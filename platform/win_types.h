@@ -61,14 +61,13 @@ constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 
 // Registry (winnt.h).
 // The rights KEY_READ holds that the simulated machine enforces, and the view
-// flags and open option it records.
+// flags it records.
 constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
 constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
 constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
 constexpr REGSAM KEY_WOW64_32KEY = 0x0200;
-constexpr DWORD REG_OPTION_OPEN_LINK = 0x0008;
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;

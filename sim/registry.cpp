@@ -166,7 +166,6 @@ win::LONG Registry::Open(win::HKEY parent, const win::WCHAR* subKey, win::DWORD 
   Key* from = Resolve(parent);
   if (from == nullptr) return answer(win::ERROR_INVALID_HANDLE);
   if (from->deleted) return answer(kErrorKeyDeleted);
-  if ((options & ~win::REG_OPTION_OPEN_LINK) != 0) return answer(win::ERROR_INVALID_PARAMETER);
   if (!record.path.empty() && record.path[0] == u'\\') return answer(kErrorBadPathname);
   Key* key = Find(from, record.path, false);
   if (key == nullptr) return answer(win::ERROR_FILE_NOT_FOUND);

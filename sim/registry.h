@@ -8,9 +8,9 @@
 //    1018 for a key deleted while open, 161 for a path that starts with "\".
 //  - Names compare without regard to ASCII letter case; subkeys enumerate in
 //    the order of their upper-cased names.
-//  - Every open is recorded with its options and access mask. An open with an
-//    option other than REG_OPTION_OPEN_LINK fails with 87 (as Wine answers).
-//    A key answers value queries and key information only when it was opened
+//  - Every open is recorded with its options and access mask; option bits do
+//    not change the answer (the contract suite shows the platform ignores
+//    them). A key answers value queries and key information only when it was opened
 //    with KEY_QUERY_VALUE, and enumerates only with KEY_ENUMERATE_SUB_KEYS; it
 //    answers 5 otherwise, as Windows does (Wine does not enforce rights). The
 //    predefined keys hold every right.

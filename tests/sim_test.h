@@ -22,6 +22,13 @@ class SimTest : public testing::Test {
   void TearDown() override {
     EXPECT_EQ(machine.OpenResources(), std::vector<std::string>()) << machine.Dump();
     EXPECT_EQ(faults.OpenHandles(), std::vector<std::string>()) << faults.Counts();
+    // Every key is opened as Windows must see it: read rights, no options, no
+    // registry view (a wrong mask fails every read on Windows, not on Wine).
+    for (const sim::KeyOpen& open : machine.registry.opens) {
+      EXPECT_EQ(open.access, win::KEY_READ) << sim::Narrow(open.path);
+      EXPECT_EQ(open.access & (win::KEY_WOW64_32KEY | win::KEY_WOW64_64KEY), 0u);
+      EXPECT_EQ(open.options, 0u) << sim::Narrow(open.path);
+    }
   }
 
   // Sets the command line as the platform would hand it over.

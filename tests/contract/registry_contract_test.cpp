@@ -49,6 +49,9 @@ TEST_F(RegistryContract, ReaderCases) {
       // A value stored without its terminator keeps every character.
       {"unterminated", win::REG_SZ, unterminated, 0, u"ab"},
       {"odd trailing byte", win::REG_SZ, oddTail, 0, u"ab"},
+      // Only a whole NUL unit is a terminator, not a last character's zero low byte.
+      {"unterminated, last character U+0100", win::REG_SZ, Utf16(u"a\u0100", 0), 0, u"a\u0100"},
+      {"unterminated, last character U+4100", win::REG_SZ, Utf16(u"a\u4100", 0), 0, u"a\u4100"},
       {"second NUL stays", win::REG_SZ, Utf16(u"ab", 2), 0, std::u16string(u"ab\0", 3)},
       {"NUL inside stays", win::REG_SZ, Utf16(std::u16string(u"a\0b", 3)), 0,
        std::u16string(u"a\0b", 3)},
@@ -108,6 +111,23 @@ TEST_F(RegistryContract, OpenBelowAnInvalidKeyIsABadHandle) {
   win::HKEY out = reinterpret_cast<win::HKEY>(static_cast<win::ULONG_PTR>(1));
   EXPECT_EQ(win::Sys().RegOpenKeyExW(key, u"x", 0, win::KEY_READ, &out), win::ERROR_INVALID_HANDLE);
   EXPECT_EQ(out, nullptr);
+}
+
+// The platform opens a key whatever option bits it is given (Wine ignores
+// them), so the simulation refuses none either: it records them, and the
+// product's tests check that it passes none.
+TEST_F(RegistryContract, OpenIgnoresOptionBits) {
+  for (win::DWORD options : {0u, 1u, 2u, 4u, 8u, 0x10u, 0x80000000u}) {
+    SCOPED_TRACE(options);
+    win::HKEY key = nullptr;
+    EXPECT_EQ(win::Sys().RegOpenKeyExW(contract::TestRoot(), contract::TestKey().c_str(), options,
+                                       win::KEY_READ, &key),
+              win::ERROR_SUCCESS);
+    EXPECT_NE(key, nullptr);
+    if (key != nullptr) {
+      EXPECT_EQ(win::Sys().RegCloseKey(key), win::ERROR_SUCCESS);
+    }
+  }
 }
 
 TEST_F(RegistryContract, OversizedValueReportsTheSizeNeeded) {

@@ -55,6 +55,7 @@ TEST(Tokenizer, Lines) {
       {u"Setup.exe /v:\"x\"", "v=\"x\" | [Setup.exe]"},  // too short to be quoted
       {u"Setup.exe /v:\"xy\"", "v=xy | [Setup.exe]"},
       {u"Setup.exe /v:\"x\" ", "v=x | [Setup.exe]"},
+      {u"Setup.exe /v:\"xy\"zz", "v=xy | [Setup.exe] [zz]"},  // the closing quote ends the value
       {u"Setup.exe /n:v\"w xy", "n=v\"w | [Setup.exe] [xy]"},
       {u"Setup.exe a", " | [Setup.exe]"},  // a token on the last unit is not read
       {u"Setup.exe ab", " | [Setup.exe] [ab]"},

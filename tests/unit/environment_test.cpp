@@ -40,7 +40,13 @@ TEST_F(Environment, BuiltInOrderAndTheLibraryFreedLast) {
     EXPECT_EQ(environment.arguments().commandLine(), u"Setup.exe /a:1 word");
     EXPECT_EQ(environment.arguments().switches().Count(), 1u);
     EXPECT_EQ(environment.arguments().words().Count(), 2u);
-    EXPECT_NE(environment.configInfo().getFolderPath(), nullptr);
+    // The wide entry, by its own name: the library answers each export at an
+    // address of its own.
+    EXPECT_EQ(reinterpret_cast<win::FARPROC>(environment.configInfo().getFolderPath()),
+              machine.libraries.AddressOf(machine.SystemFile(u"shfolder.dll"), "SHGetFolderPathW"));
+    EXPECT_EQ(machine.libraries.lookups, std::vector<std::string>{"SHGetFolderPathW"});
+    // NameInfo probes with the 276-byte record, OSInfo reads the 284-byte one.
+    EXPECT_EQ(machine.versionRecordSizes, (std::vector<win::DWORD>{276, 284}));
     for (const auto& path : environment.configInfo().folderPaths()) EXPECT_TRUE(path.empty());
     EXPECT_EQ(faults.CallCount(Call::FreeLibrary), 0);
   }
@@ -100,6 +106,7 @@ TEST_F(Environment, Names) {
       {"case counts", u"WS1", u"ws1", u"WS1", u"ws1", u"ws1", u"WS1"},
       {"no computer name keeps the NetBIOS name", nullptr, u"WS1", u"ws1", u"ws1", u"WS1", u""},
       {"a failed query stays empty", u"WS1", nullptr, nullptr, u"ws1", u"", u""},
+      {"an empty computer name", u"", u"WS1", u"ws1", u"ws1", u"WS1", u""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -136,12 +143,20 @@ TEST_F(Environment, FailedNameQueryLeavesNoTextBehind) {
 }
 
 TEST_F(Environment, BelowVersionFiveOnlyTheComputerName) {
-  machine.os.major = 4;
-  DFC::NameInfo names;
-  EXPECT_EQ(names.computerName(), u"WS-0042");
-  EXPECT_EQ(names.physicalDnsHostName(), u"");
-  EXPECT_EQ(names.netBiosName(), u"");
-  EXPECT_EQ(faults.CallCount(Call::GetComputerNameExW), 0);
+  struct Row {
+    win::DWORD major;
+    int nameQueries;
+  };
+  for (Row row : {Row{4, 0}, Row{5, 5}, Row{6, 5}}) {
+    SCOPED_TRACE(row.major);
+    machine.os.major = row.major;
+    int before = faults.CallCount(Call::GetComputerNameExW);
+    DFC::NameInfo names;
+    EXPECT_EQ(names.computerName(), u"WS-0042");
+    EXPECT_EQ(names.physicalDnsHostName(), row.nameQueries ? u"ws-0042" : u"");
+    EXPECT_EQ(names.netBiosName(), u"");  // the same as the computer name
+    EXPECT_EQ(faults.CallCount(Call::GetComputerNameExW) - before, row.nameQueries);
+  }
 }
 
 TEST_F(Environment, ModulePath) {
@@ -159,6 +174,8 @@ TEST_F(Environment, ModulePath) {
       {u"C:\\a\\.", u"C:\\a\\."},
       {u"C:\\a\\.\\\\.\\b", u"C:\\a\\\\b"},
       {longPath, longPath.substr(0, 2047)},
+      // Cut to 2,047 units first, then normalised: 2,045 units remain.
+      {u"C:\\.\\" + std::u16string(2100, u'a'), u"C:\\" + std::u16string(2042, u'a')},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(sim::Narrow(row.path.substr(0, 40)));

@@ -73,20 +73,26 @@ TEST_F(InstallRoad, FinalArgumentStrings) {
 // The installer is started hidden, by its full path in the system folder, and
 // waited for; nothing else of the record is set.
 TEST_F(InstallRoad, StartsMsiexecFromTheSystemFolderHidden) {
-  Installer(0, 1000, true);
-  machine.systemDirectory = u"D:\\WINNT\\System32";
-  Installer(0, 1000, true);
-  EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
-  ASSERT_EQ(machine.starts.size(), 1u);
-  const sim::ProcessStart& s = machine.starts[0];
-  EXPECT_EQ(s.api, "ShellExecuteExW");
-  EXPECT_EQ(s.file, u"D:\\WINNT\\System32\\msiexec.exe");
-  EXPECT_EQ(s.recordSize, sizeof(win::SHELLEXECUTEINFOW));
-  EXPECT_EQ(s.mask, win::SEE_MASK_NOCLOSEPROCESS);
-  EXPECT_FALSE(s.hasVerb);
-  EXPECT_FALSE(s.hasDirectory);
-  EXPECT_FALSE(s.hasOwner);
-  EXPECT_EQ(s.show, win::SW_HIDE);
+  // A folder longer than the first buffer of 260 units is asked for again.
+  for (std::u16string folder : {std::u16string(u"D:\\WINNT\\System32"),
+                                u"D:\\" + std::u16string(300, u'w') + u"\\System32"}) {
+    SCOPED_TRACE(folder.size());
+    machine.systemDirectory = folder;
+    machine.starts.clear();
+    machine.DeleteTree(win::HKeyLocalMachine(), kHostIdKey);
+    Installer(0, 1000, true);
+    EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
+    ASSERT_EQ(machine.starts.size(), 1u);
+    const sim::ProcessStart& s = machine.starts[0];
+    EXPECT_EQ(s.api, "ShellExecuteExW");
+    EXPECT_EQ(s.file, folder + u"\\msiexec.exe");
+    EXPECT_EQ(s.recordSize, sizeof(win::SHELLEXECUTEINFOW));
+    EXPECT_EQ(s.mask, win::SEE_MASK_NOCLOSEPROCESS);
+    EXPECT_FALSE(s.hasVerb);
+    EXPECT_FALSE(s.hasDirectory);
+    EXPECT_FALSE(s.hasOwner);
+    EXPECT_EQ(s.show, win::SW_HIDE);
+  }
 }
 
 TEST_F(InstallRoad, UnknownSystemFolderStartsNothing) {
@@ -187,9 +193,12 @@ TEST_F(InstallRoad, RunFailures) {
     std::optional<faults::Fault> fault;
     bool scripted;
     win::DWORD expected;
+    bool noHandle = false;
   };
   const Row rows[] = {
       {"start refused", faults::Fault{win::Call::ShellExecuteExW}, true, RUN_START_FAILED},
+      // Started through another process: success, but no handle to wait on.
+      {"started without a process handle", std::nullopt, true, RUN_NO_PROCESS, true},
       {"program missing", std::nullopt, false, RUN_START_FAILED},
       {"wait failed", faults::Fault{win::Call::WaitForSingleObject}, true, RUN_WAIT_FAILED},
       {"no exit code", faults::Fault{win::Call::GetExitCodeProcess}, true, RUN_NO_EXIT_CODE},
@@ -203,7 +212,7 @@ TEST_F(InstallRoad, RunFailures) {
     sim::Machine m;
     faults::FaultApi layer(m);
     win::ScopedSys use(layer);
-    if (row.scripted) m.Script(m.SystemFile(u"msiexec.exe"), {0, 1000});
+    if (row.scripted) m.Script(m.SystemFile(u"msiexec.exe"), {0, 1000, {}, row.noHandle});
     if (row.fault) layer.Inject(*row.fault);
     EXPECT_EQ(RunAndWait(u"/i x", m.SystemFile(u"msiexec.exe")), row.expected);
     EXPECT_EQ(m.OpenResources(), std::vector<std::string>()) << m.Dump();

@@ -107,16 +107,24 @@ TEST_F(UninstallScan, EntryWithoutDisplayNameIsPassedOver) {
   EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeB + u" /qn"});
 }
 
+// An index that fails to enumerate (the subkey vanished since the count) is
+// passed over, and the scan goes on with the next: at the end, and in the middle.
 TEST_F(UninstallScan, SubkeyVanishingAfterTheCountIsPassedOver) {
   MsiExecExists();
   Entry(kCodeA, u"Other");
   Entry(kCodeB, u"Pellworth");
-  // The second enumeration fails as if the key had gone; the third index is past the end.
   faults.Inject({win::Call::RegEnumKeyExW, 1, 1, win::ERROR_NO_MORE_ITEMS});
+  {
+    UninstallScanner scanner(true);
+    EXPECT_TRUE(scanner.ScanAndRemove());
+    EXPECT_TRUE(scanner.completedWithoutLaunch());
+    EXPECT_EQ(faults.CallCount(win::Call::RegEnumKeyExW), 2);
+  }
+  faults.Inject({win::Call::RegEnumKeyExW, 0, 1, win::ERROR_NO_MORE_ITEMS});
   UninstallScanner scanner(true);
   EXPECT_TRUE(scanner.ScanAndRemove());
-  EXPECT_TRUE(scanner.completedWithoutLaunch());
-  EXPECT_EQ(faults.CallCount(win::Call::RegEnumKeyExW), 2);
+  EXPECT_FALSE(scanner.completedWithoutLaunch());
+  EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeB + u" /qn"});
 }
 
 TEST_F(UninstallScan, UnreadableUninstallKeyFails) {

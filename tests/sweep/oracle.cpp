@@ -1,0 +1,191 @@
+#include "sweep/oracle.h"
+
+#include <gtest/gtest.h>
+
+namespace sweep {
+
+using win::Call;
+
+namespace {
+
+// Where a call of the clean run stands in it.
+enum class Stage { Start, Snapshot, Translation, Road };
+
+struct Role {
+  Stage stage = Stage::Start;
+  int occurrence = 0;  // of its call, counted from the start of the run
+  int pollRead = -1;   // install road: which HostID read (0-based)
+  int entry = -1;      // removal road: which Uninstall entry
+  bool entryDisplayName = false;  // removal road: the read of that entry's DisplayName
+  bool startPath = false;         // the system-folder read for a start
+};
+
+Role Classify(const std::vector<Call>& log, std::size_t position) {
+  Role role;
+  int counts[win::kCallCount] = {};
+  int commandLines = 0, reads = -1, entry = -1, entryOpens = 0;
+  for (std::size_t i = 0; i <= position; ++i) {
+    Call call = log[i];
+    int occurrence = counts[static_cast<int>(call)]++;
+    if (role.stage == Stage::Start && call == Call::GetComputerNameW) role.stage = Stage::Snapshot;
+    if (call == Call::GetCommandLineW && ++commandLines == 2) role.stage = Stage::Translation;
+    if (role.stage == Stage::Translation && i > 0 && log[i - 1] == Call::LocalFree)
+      role.stage = Stage::Road;
+    if (role.stage == Stage::Road) {
+      if (call == Call::RegEnumKeyExW) {
+        ++entry;
+        entryOpens = 0;
+      }
+      if (call == Call::RegOpenKeyExW) {
+        ++reads;
+        ++entryOpens;
+      }
+    }
+    if (i == position) {
+      role.occurrence = occurrence;
+      role.pollRead = reads;
+      role.entry = entry;
+      role.entryDisplayName = entry >= 0 && entryOpens == 1 &&
+                              (call == Call::RegOpenKeyExW || call == Call::RegQueryValueExW);
+      role.startPath = role.stage == Stage::Road && call == Call::GetSystemDirectoryW;
+    }
+  }
+  return role;
+}
+
+ResultCode InstallCode(const Rules& rules, bool started, win::DWORD run) {
+  bool confirmed = rules.hostIdBefore || (rules.installerWritesHostId && started);
+  if (confirmed) return RESULT_SUCCESS;
+  return run == 0 ? RESULT_NOT_CONFIRMED : InstallerResult(run);
+}
+
+Expected Removal(const Rules& rules, bool launched) {
+  if (launched) return {false, RESULT_SUCCESS, Started::Uninstall};
+  return {false, rules.strict ? RESULT_STRICT_NOTHING_LAUNCHED : RESULT_SUCCESS, Started::Nothing};
+}
+
+}  // namespace
+
+bool IsRelease(Call call) {
+  return call == Call::RegCloseKey || call == Call::CloseHandle || call == Call::FreeLibrary ||
+         call == Call::LocalFree;
+}
+
+Expected Clean(const Rules& rules) {
+  switch (rules.road) {
+    case Road::Gate: return {false, RESULT_UNSUPPORTED_PLATFORM, Started::Nothing};
+    case Road::BadArguments: return {false, RESULT_BAD_ARGUMENTS, Started::Nothing};
+    case Road::Install: return {false, InstallCode(rules, true, 0), Started::Installer};
+    case Road::Removal: return Removal(rules, rules.matchIndex >= 0);
+  }
+  return {};
+}
+
+Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t position, bool raise) {
+  const Expected clean = Clean(rules);
+  const Expected threw{true, 0, Started::Nothing};
+  const Call call = log[position];
+  const Role role = Classify(log, position);
+  // Calls that cannot fail on the platform: a fault on them changes nothing.
+  bool cannotFail = call == Call::GetCurrentProcess || call == Call::Sleep ||
+                    call == Call::OutputDebugStringW;
+
+  switch (role.stage) {
+    case Stage::Start:
+      if (raise) return threw;
+      if (call == Call::IsWow64Process) return {false, RESULT_ENVIRONMENT_ERROR, Started::Nothing};
+      return clean;  // SetDefaultDllDirectories falls back to SetDllDirectoryW
+    case Stage::Snapshot:
+      // Every exception while the snapshot is built or checked stops the run.
+      if (raise) return {false, RESULT_ENVIRONMENT_ERROR, Started::Nothing};
+      // The second version query fills the record the gates read.
+      if (call == Call::GetVersionExW && role.occurrence == 1)
+        return {false, RESULT_UNSUPPORTED_PLATFORM, Started::Nothing};
+      return clean;  // any other fact missing is left empty
+    case Stage::Translation:
+      if (raise) return threw;
+      if (call == Call::LocalFree) return clean;
+      // No vector, or no text: no arguments, so an install without PAT.
+      return {false, RESULT_BAD_ARGUMENTS, Started::Nothing};
+    case Stage::Road:
+      break;
+  }
+  if (cannotFail && !raise) return clean;
+  if (IsRelease(call)) return clean;
+
+  if (rules.road == Road::Install) {
+    switch (call) {
+      case Call::GetSystemDirectoryW:
+        if (raise) return threw;
+        return {false, InstallCode(rules, false, 1), Started::Nothing};
+      case Call::ShellExecuteExW:
+        return {false, InstallCode(rules, false, raise ? 0xFFFFFFFF : 1), Started::Nothing};
+      case Call::WaitForSingleObject:
+        return {false, InstallCode(rules, true, raise ? 0xFFFFFFFF : 3), Started::Installer};
+      case Call::GetExitCodeProcess:
+        return {false, InstallCode(rules, true, raise ? 0xFFFFFFFF : 4), Started::Installer};
+      default:
+        // The poll: an exception leaves the entry; a failed read is one more
+        // read, well within the sixty.
+        if (raise) return threw;
+        return clean;
+    }
+  }
+  // The removal road: nothing there is guarded.
+  if (raise) return threw;
+  switch (call) {
+    case Call::RegOpenKeyExW:
+    case Call::RegQueryValueExW:
+      if (role.entry < 0) return {false, RESULT_REMOVAL_FAILED, Started::Nothing};  // the key
+      if (role.entryDisplayName && role.entry == rules.matchIndex) return Removal(rules, false);
+      return clean;  // another entry's name, or any UninstallString: only traced
+    case Call::RegQueryInfoKeyW:
+      return {false, RESULT_REMOVAL_FAILED, Started::Nothing};
+    case Call::RegEnumKeyExW:
+      return role.entry == rules.matchIndex ? Removal(rules, false) : clean;
+    case Call::GetSystemDirectoryW:
+    case Call::ShellExecuteW:
+      return {false, RESULT_REMOVAL_FAILED, Started::Nothing};
+    default:
+      return clean;
+  }
+}
+
+int Sweep(const Rules& rules, const std::function<Outcome(const std::optional<faults::Fault>&)>& run) {
+  Outcome clean = run(std::nullopt);
+  Expected expectedClean = Clean(rules);
+  EXPECT_FALSE(clean.threw);
+  EXPECT_EQ(clean.code, expectedClean.code) << "the clean run";
+  if (clean.started) {
+    EXPECT_EQ(*clean.started, expectedClean.started) << "the clean run";
+  }
+  EXPECT_EQ(clean.open, std::vector<std::string>()) << "the clean run";
+  int points = 0;
+  int seen[win::kCallCount] = {};
+  for (std::size_t position = 0; position < clean.log.size(); ++position) {
+    Call call = clean.log[position];
+    int occurrence = seen[static_cast<int>(call)]++;
+    for (bool raise : {false, true}) {
+      if (raise && IsRelease(call)) continue;
+      SCOPED_TRACE(std::string(win::CallName(call)) + " #" + std::to_string(occurrence) +
+                   (raise ? " raising" : " failing") + " (call " + std::to_string(position) + ")");
+      Expected expected = Expect(rules, clean.log, position, raise);
+      Outcome outcome = run(faults::Fault{call, occurrence, 1, win::ERROR_ACCESS_DENIED, raise});
+      ++points;
+      EXPECT_EQ(outcome.threw, expected.threw);
+      if (!expected.threw) {
+        EXPECT_EQ(outcome.code, expected.code) << std::hex << outcome.code << " instead of "
+                                               << expected.code;
+      }
+      if (outcome.started && !expected.threw) {
+        EXPECT_EQ(*outcome.started, expected.started);
+      }
+      if (!IsRelease(call)) {
+        EXPECT_EQ(outcome.open, std::vector<std::string>());
+      }
+    }
+  }
+  return points;
+}
+
+}  // namespace sweep
