@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/entry.h"
+
 namespace sweep {
 
 using win::Call;
@@ -149,6 +151,20 @@ Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t po
     default:
       return clean;
   }
+}
+
+Outcome RunSetup(faults::FaultApi& layer, const std::optional<faults::Fault>& fault) {
+  win::ScopedSys use(layer);
+  if (fault) layer.Inject(*fault);
+  Outcome outcome;
+  try {
+    outcome.code = SetupMain(0, nullptr);
+  } catch (const std::bad_alloc&) {
+    outcome.threw = true;
+  }
+  outcome.open = layer.OpenHandles();
+  outcome.log = layer.callLog;
+  return outcome;
 }
 
 int Sweep(const Rules& rules, const std::function<Outcome(const std::optional<faults::Fault>&)>& run) {

@@ -52,6 +52,10 @@ struct Outcome {
   std::vector<win::Call> log;
 };
 
+// One run of the entry over `layer`, made current, with `fault` injected:
+// its code (or its exception), the handles left open and the call log.
+Outcome RunSetup(faults::FaultApi& layer, const std::optional<faults::Fault>& fault);
+
 // Runs the scenario clean, then once for every fault point, and checks each
 // outcome against the oracle; answers the number of fault points.
 int Sweep(const Rules& rules, const std::function<Outcome(const std::optional<faults::Fault>&)>& run);

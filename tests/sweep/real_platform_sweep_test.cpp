@@ -15,7 +15,6 @@
 #include "faults/fault_api.h"
 #include "platform/forwarding_api.h"
 #include "platform/win32_api.h"
-#include "setup/entry.h"
 #include "sweep/oracle.h"
 
 namespace {
@@ -112,17 +111,7 @@ TEST(RealPlatformSweep, EveryCallOfEveryScenario) {
     int points = sweep::Sweep(scenario.rules, [&](const std::optional<faults::Fault>& fault) {
       Answers answers(scenario.commandLine, scenario.installer ? folder : u"", scenario.server);
       faults::FaultApi layer(answers);
-      win::ScopedSys use(layer);
-      if (fault) layer.Inject(*fault);
-      sweep::Outcome outcome;
-      try {
-        outcome.code = SetupMain(0, nullptr);
-      } catch (const std::bad_alloc&) {
-        outcome.threw = true;
-      }
-      outcome.open = layer.OpenHandles();
-      outcome.log = layer.callLog;
-      return outcome;
+      return sweep::RunSetup(layer, fault);
     });
     std::cout << scenario.name << ": " << points << " fault points" << std::endl;
     total += points;

@@ -100,19 +100,10 @@ TEST(FaultSweep, EveryCallOfEveryScenario) {
     points += sweep::Sweep(scenario.rules, [&](const std::optional<faults::Fault>& fault) {
       sim::Machine m;
       faults::FaultApi layer(m);
-      win::ScopedSys use(layer);
       scenario.prepare(m);
-      if (fault) layer.Inject(*fault);
-      sweep::Outcome outcome;
-      try {
-        outcome.code = SetupMain(0, nullptr);
-      } catch (const std::bad_alloc&) {
-        outcome.threw = true;
-      }
+      sweep::Outcome outcome = sweep::RunSetup(layer, fault);
       outcome.started = StartedOn(m);
-      outcome.open = m.OpenResources();
-      for (const std::string& handle : layer.OpenHandles()) outcome.open.push_back(handle);
-      outcome.log = layer.callLog;
+      for (const std::string& resource : m.OpenResources()) outcome.open.push_back(resource);
       return outcome;
     });
   }
