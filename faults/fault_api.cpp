@@ -110,14 +110,28 @@ win::BOOL FaultApi::GetVersionExW(win::OSVERSIONINFOW* info) {
   return below_.GetVersionExW(info);
 }
 
+namespace {
+// What a failed name query leaves in its buffer is unspecified: some text.
+void Scribble(win::WCHAR* buffer, const win::DWORD* size) {
+  for (win::DWORD i = 0; buffer != nullptr && size != nullptr && i < *size && i < 4; ++i)
+    buffer[i] = u'?';
+}
+}  // namespace
+
 win::BOOL FaultApi::GetComputerNameW(win::WCHAR* buffer, win::DWORD* size) {
-  if (Enter(Call::GetComputerNameW)) return win::FALSE;
+  if (Enter(Call::GetComputerNameW)) {
+    Scribble(buffer, size);
+    return win::FALSE;
+  }
   return below_.GetComputerNameW(buffer, size);
 }
 
 win::BOOL FaultApi::GetComputerNameExW(win::ComputerNameFormat format, win::WCHAR* buffer,
                                        win::DWORD* size) {
-  if (Enter(Call::GetComputerNameExW)) return win::FALSE;
+  if (Enter(Call::GetComputerNameExW)) {
+    Scribble(buffer, size);
+    return win::FALSE;
+  }
   return below_.GetComputerNameExW(format, buffer, size);
 }
 

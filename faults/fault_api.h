@@ -9,8 +9,9 @@
 //  - A failing call does not reach the platform below and answers as that call
 //    fails (platform/api.h): the fault's status for the registry calls and for
 //    ShellExecuteW, FALSE, null or 0 for the others (ShellExecuteExW also
-//    leaves hProcess null), WAIT_FAILED for the wait, and the block itself for
-//    LocalFree. GetCurrentProcess, Sleep and OutputDebugStringW cannot fail on
+//    leaves hProcess null; the name queries leave some text in the buffer,
+//    whose contents are unspecified on failure), WAIT_FAILED for the wait, and
+//    the block itself for LocalFree. GetCurrentProcess, Sleep and OutputDebugStringW cannot fail on
 //    the platform: a fault on them is counted and the call goes through.
 //  - A raising call throws std::bad_alloc before it reaches the platform.
 //  - Occurrences count from the injection, per call.

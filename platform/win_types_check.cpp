@@ -56,6 +56,9 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wide characters");
 static_assert(sizeof(win::OSVERSIONINFOEXW) == sizeof(::OSVERSIONINFOEXW), "OSVERSIONINFOEXW");
 static_assert(sizeof(win::OSVERSIONINFOW) == sizeof(::OSVERSIONINFOW), "OSVERSIONINFOW");
 PELLWORTH_LAYOUT(OSVERSIONINFOW, OSVERSIONINFOW, szCSDVersion);
+static_assert(sizeof(win::OSVERSIONINFOW::szCSDVersion) == sizeof(::OSVERSIONINFOW::szCSDVersion) &&
+                  sizeof(win::OSVERSIONINFOEXW::szCSDVersion) == sizeof(::OSVERSIONINFOEXW::szCSDVersion),
+              "szCSDVersion");
 PELLWORTH_LAYOUT(OSVERSIONINFOEXW, OSVERSIONINFOEXW, szCSDVersion);
 PELLWORTH_LAYOUT(OSVERSIONINFOEXW, OSVERSIONINFOEXW, wServicePackMajor);
 PELLWORTH_LAYOUT(OSVERSIONINFOEXW, OSVERSIONINFOEXW, wSuiteMask);

@@ -41,6 +41,8 @@ TEST_F(RegistryContract, ReaderCases) {
   Bytes unterminated = Utf16(u"ab", 0);
   Bytes oddTail = Utf16(u"ab", 0);
   oddTail.push_back('c');
+  Bytes overfull = Utf16(std::u16string(256, u'y'), 0);  // 513 bytes
+  overfull.push_back('z');
   const Row rows[] = {
       {"abc", win::REG_SZ, Utf16(u"abc"), 0, u"abc"},
       {"empty string", win::REG_SZ, Utf16(u""), 0, u""},
@@ -61,6 +63,7 @@ TEST_F(RegistryContract, ReaderCases) {
        win::ERROR_MORE_DATA, u""},
       {"256 unterminated fill the buffer", win::REG_SZ, Utf16(std::u16string(256, u'y'), 0), 0,
        std::u16string(256, u'y')},
+      {"one byte more does not fit", win::REG_SZ, overfull, win::ERROR_MORE_DATA, u""},
       {"DWORD has no text", win::REG_DWORD, {1, 0, 0, 0}, 0, u""},
       {"expandable string has no text", win::REG_EXPAND_SZ, Utf16(u"%TEMP%"), 0, u""},
       {"multi-string has no text", win::REG_MULTI_SZ, Utf16(u"a", 2), 0, u""},

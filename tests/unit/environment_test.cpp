@@ -107,6 +107,7 @@ TEST_F(Environment, Names) {
       {"no computer name keeps the NetBIOS name", nullptr, u"WS1", u"ws1", u"ws1", u"WS1", u""},
       {"a failed query stays empty", u"WS1", nullptr, nullptr, u"ws1", u"", u""},
       {"an empty computer name", u"", u"WS1", u"ws1", u"ws1", u"WS1", u""},
+      {"a one-letter computer name", u"A", u"A", u"ws1", u"ws1", u"", u""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -131,6 +132,9 @@ TEST_F(Environment, Names) {
     EXPECT_EQ(names.physicalDnsDomain(), u"corp.example");
     EXPECT_EQ(names.physicalDnsFullyQualifiedName(), u"ws-0042.corp.example");
   }
+  // A name the platform delivers empty stays empty.
+  machine.computerNamesEx[win::ComputerNamePhysicalDnsDomain] = u"";
+  EXPECT_EQ(DFC::NameInfo().physicalDnsDomain(), u"");
 }
 
 // A failed query leaves its own member empty, not the text of the call before.
@@ -172,6 +176,7 @@ TEST_F(Environment, ModulePath) {
       {u"C:\\Mixed\\Case\\SETUP.exe", u"C:\\Mixed\\Case\\SETUP.exe"},
       {u".\\Setup.exe", u".\\Setup.exe"},
       {u"C:\\a\\.", u"C:\\a\\."},
+      {u"X", u"X"},
       {u"C:\\a\\.\\\\.\\b", u"C:\\a\\\\b"},
       {longPath, longPath.substr(0, 2047)},
       // Cut to 2,047 units first, then normalised: 2,045 units remain.

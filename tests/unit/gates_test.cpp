@@ -191,6 +191,31 @@ TEST_F(Gates, ElevationFollowsTheVersion) {
   }
 }
 
+// The codes are the deployers' interface: their numbers, and which numbers
+// the table holds.
+TEST(ResultCodes, TheTableAndNothingElse) {
+  const std::pair<ResultCode, std::uint32_t> numbers[] = {
+      {RESULT_SUCCESS, 0},
+      {RESULT_STRICT_NOTHING_LAUNCHED, 1},
+      {RESULT_WOW64, 0x80010001},
+      {RESULT_UNSUPPORTED_PLATFORM, 0x80010002},
+      {RESULT_BAD_ARGUMENTS, 0x80010004},
+      {RESULT_ENVIRONMENT_ERROR, 0x80010008},
+      {RESULT_REMOVAL_FAILED, 0x80010020},
+      {RESULT_INSTALLER_BASE, 0x80020000},
+      {RESULT_NOT_CONFIRMED, 0x80020643},
+  };
+  for (const auto& [code, number] : numbers) {
+    EXPECT_EQ(code, number);
+    EXPECT_TRUE(IsResultCode(number)) << std::hex << number;
+  }
+  for (std::uint32_t other : {2u, 3u, 0x80010000u, 0x80010003u, 0x80010010u, 0x80010040u,
+                              0x80000000u, 0x80030000u, 0x00020643u, 0x7FFFFFFFu}) {
+    EXPECT_FALSE(IsResultCode(other)) << std::hex << other;
+  }
+  EXPECT_TRUE(IsResultCode(0x8002FFFF));
+}
+
 TEST_F(Gates, NoArgumentVectorMeansNoArguments) {
   faults.Inject({win::Call::CommandLineToArgvW});
   CommandLine(u"/x");

@@ -98,8 +98,26 @@ TEST_F(InstallRoad, StartsMsiexecFromTheSystemFolderHidden) {
 TEST_F(InstallRoad, UnknownSystemFolderStartsNothing) {
   Installer(0);
   faults.Inject({win::Call::GetSystemDirectoryW, 0, 100});
-  EXPECT_EQ(Run(u"/PAT:1"), RESULT_INSTALLER_BASE | RUN_START_FAILED);
+  EXPECT_EQ(Run(u"/PAT:1"), 0x80020001u);
   EXPECT_TRUE(machine.starts.empty());
+  // A folder of separators alone is no folder.
+  machine.systemDirectory = u"\\";
+  EXPECT_EQ(Run(u"/PAT:1"), 0x80020001u);
+  EXPECT_TRUE(machine.starts.empty());
+}
+
+// Trailing separators of the system folder are dropped before the file name.
+TEST_F(InstallRoad, SystemFolderWithTrailingSeparators) {
+  for (const char16_t* folder : {u"C:\\W\\", u"C:\\W/", u"C:\\W\\/\\"}) {
+    SCOPED_TRACE(Show(folder));
+    machine.systemDirectory = folder;
+    machine.starts.clear();
+    machine.Script(u"C:\\W\\msiexec.exe", {});
+    machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"x");
+    EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
+    ASSERT_EQ(machine.starts.size(), 1u);
+    EXPECT_EQ(machine.starts[0].file, u"C:\\W\\msiexec.exe");
+  }
 }
 
 TEST_F(InstallRoad, MissingPatStartsNothing) {
@@ -225,6 +243,8 @@ TEST_F(InstallRoad, RunFailureFoldsUnlessConfirmed) {
   EXPECT_EQ(Run(u"/PAT:1"), 0x80020004u);
   faults.Inject({win::Call::WaitForSingleObject, 0, 1, 0, true});
   EXPECT_EQ(Run(u"/PAT:1"), 0x8002FFFFu);
+  machine.Script(Msiexec(), {0, 1000, {}, /*noProcessHandle=*/true});
+  EXPECT_EQ(Run(u"/PAT:1"), 0x80020002u);
   machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"x");
   faults.Inject({win::Call::ShellExecuteExW, 2});
   EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);

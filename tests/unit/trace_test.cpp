@@ -98,6 +98,15 @@ TEST_F(Trace, RefusedUninstallShowsTheStartResult) {
   EXPECT_EQ(Written()[2], u"UninstallString : u");
 }
 
+// When the system folder is unknown nothing is started, and the line has no status.
+TEST_F(Trace, UnknownSystemFolderTracesNoStatus) {
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCode, u"DisplayName",
+                    u"Pellworth");
+  faults.Inject({win::Call::GetSystemDirectoryW});
+  EXPECT_FALSE(Scan());
+  EXPECT_EQ(Written().back(), u"Execute uninstall");
+}
+
 TEST_F(Trace, ForceDelete) {
   machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\P", u"DisplayName", u"Pellworth");
   EXPECT_TRUE(Scan(true));

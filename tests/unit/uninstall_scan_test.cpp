@@ -223,6 +223,16 @@ TEST_F(UninstallScan, ForceDeleteRemovesTheFirstMatchWhateverItsName) {
   EXPECT_TRUE(machine.KeyExists(win::HKeyLocalMachine(), kUninstallKey + u"\\" + kCodeA));
 }
 
+// A key name of 255 units, the registry's longest, is read whole.
+TEST_F(UninstallScan, LongestKeyNameIsRead) {
+  const std::u16string name(255, u'k');
+  Entry(name, u"Pellworth");
+  UninstallScanner scanner(true);
+  scanner.setForceDelete(true);
+  EXPECT_TRUE(scanner.ScanAndRemove());
+  EXPECT_FALSE(machine.KeyExists(win::HKeyLocalMachine(), kUninstallKey + u"\\" + name));
+}
+
 TEST_F(UninstallScan, ForceDeleteFailureFails) {
   Entry(kCodeA, u"Pellworth");
   // The deletion is not recursive: a key with a subkey cannot go.
