@@ -244,6 +244,7 @@ win::LONG Registry::EnumKey(win::HKEY key, win::DWORD index, win::WCHAR* name,
   if (k == nullptr) return win::ERROR_INVALID_HANDLE;
   if (k->deleted) return kErrorKeyDeleted;
   if ((rights & win::KEY_ENUMERATE_SUB_KEYS) == 0) return win::ERROR_ACCESS_DENIED;
+  if (nameChars != nullptr) enumNameChars.push_back(*nameChars);
   if (index >= k->subkeys.size()) return win::ERROR_NO_MORE_ITEMS;
   if (name == nullptr || nameChars == nullptr) return win::ERROR_INVALID_PARAMETER;
   const win::WString& found = k->subkeys[index]->name;

@@ -115,7 +115,15 @@ win::DWORD Machine::GetModuleFileNameW(win::HMODULE module, win::WCHAR* buffer, 
 }
 
 win::UINT Machine::GetSystemDirectoryW(win::WCHAR* buffer, win::UINT size) {
-  if (size < systemDirectory.size() + 1) return static_cast<win::UINT>(systemDirectory.size() + 1);
+  systemDirectorySizes.push_back(size);
+  if (size < systemDirectory.size() + 1) {
+    auto needed = static_cast<win::UINT>(systemDirectory.size() + 1);
+    if (systemDirectoryGrows > 0) {
+      --systemDirectoryGrows;
+      systemDirectory.append(5, u'g');
+    }
+    return needed;
+  }
   std::copy(systemDirectory.begin(), systemDirectory.end(), buffer);
   buffer[systemDirectory.size()] = 0;
   return static_cast<win::UINT>(systemDirectory.size());

@@ -57,6 +57,10 @@ class Machine final : public win::Api {
   win::WString computerName = u"WS-0042";
   std::map<int, win::WString> computerNamesEx;  // by ComputerNameFormat
   std::vector<win::DWORD> versionRecordSizes;   // every GetVersionExW record size, in order
+  std::vector<win::UINT> systemDirectorySizes;  // every GetSystemDirectoryW buffer size, in order
+  // The system folder lengthens by five units after this many answers of
+  // "too small" (a folder that changes between two reads).
+  int systemDirectoryGrows = 0;
   std::vector<win::WString> debugOutput;        // one entry per OutputDebugStringW call
 
   // ---- The parts.

@@ -1,5 +1,6 @@
 #include "uninstall/registry_reader.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/api.h"
@@ -24,7 +25,7 @@ win::LONG ReadRegistryString(win::HKEY parentKey, const win::WString& keyPath,
 
   // A value stored by a careless writer may lack its terminator; drop it only
   // when it is there, so that no character of the text is lost.
-  size_t units = (size < VALUE_BUFFER_BYTES ? size : VALUE_BUFFER_BYTES) / 2;
+  size_t units = std::min(size, VALUE_BUFFER_BYTES) / 2;
   const win::BYTE* data = buffer.data();
   if (units > 0 && data[2 * units - 2] == 0 && data[2 * units - 1] == 0) --units;
   value.reserve(units);

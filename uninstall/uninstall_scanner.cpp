@@ -1,5 +1,7 @@
 #include "uninstall/uninstall_scanner.h"
 
+#include <algorithm>
+
 #include "dfc/constants.h"
 #include "platform/api.h"
 #include "uninstall/registry_reader.h"
@@ -62,7 +64,7 @@ bool UninstallScanner::ScanAndRemove() {
     if (win::Sys().RegEnumKeyExW(uninstallKey_.Get(), index, &name[0], &length, nullptr, nullptr,
                                  nullptr, nullptr) != win::ERROR_SUCCESS)
       continue;  // vanished since it was counted
-    name.resize(length < KEY_NAME_CHARS ? length : KEY_NAME_CHARS);
+    name.resize(std::min(length, KEY_NAME_CHARS));
 
     if (ReadRegistryString(uninstallKey_.Get(), name, u"DisplayName", displayName) !=
         win::ERROR_SUCCESS)

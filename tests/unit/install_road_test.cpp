@@ -2,6 +2,7 @@
 // folding of its exit code and the HostID confirmation poll.
 #include "setup/entry.h"
 #include "setup/installer_run.h"
+#include "platform/scoped_handle.h"
 #include "sim_test.h"
 
 #include <optional>
@@ -104,6 +105,35 @@ TEST_F(InstallRoad, UnknownSystemFolderStartsNothing) {
   machine.systemDirectory = u"\\";
   EXPECT_EQ(Run(u"/PAT:1"), 0x80020001u);
   EXPECT_TRUE(machine.starts.empty());
+}
+
+// The system folder is read into MAX_PATH units, and once more with the size
+// the platform reports; a folder that changes again is given up after two reads.
+TEST(SystemFolder, Reads) {
+  struct Row {
+    size_t length;
+    int grows;
+    std::vector<win::UINT> sizes;
+    bool found;
+  };
+  const Row rows[] = {
+      {1, 0, {260}, true},
+      {259, 0, {260}, true},
+      {260, 0, {260, 262}, true},
+      {300, 0, {260, 302}, true},
+      {300, 1, {260, 302}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.length);
+    sim::Machine m;
+    faults::FaultApi layer(m);
+    win::ScopedSys use(layer);
+    m.systemDirectory = u"C" + std::u16string(row.length - 1, u'd');
+    m.systemDirectoryGrows = row.grows;
+    std::u16string folder = m.systemDirectory;
+    EXPECT_EQ(win::SystemDirectory(), row.found ? folder : u"");
+    EXPECT_EQ(m.systemDirectorySizes, row.sizes);
+  }
 }
 
 // Trailing separators of the system folder are dropped before the file name.

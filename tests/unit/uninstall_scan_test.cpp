@@ -157,6 +157,7 @@ TEST_F(UninstallScan, MissingUninstallKeyFails) {
 TEST_F(UninstallScan, KeyStaysOpenUntilTheScannerGoes) {
   {
     UninstallScanner scanner(true);
+    EXPECT_FALSE(scanner.completedWithoutLaunch());  // nothing said before a scan
     EXPECT_TRUE(scanner.ScanAndRemove());
     EXPECT_EQ(machine.OpenResources().size(), 1u);
   }
@@ -231,6 +232,8 @@ TEST_F(UninstallScan, LongestKeyNameIsRead) {
   scanner.setForceDelete(true);
   EXPECT_TRUE(scanner.ScanAndRemove());
   EXPECT_FALSE(machine.KeyExists(win::HKeyLocalMachine(), kUninstallKey + u"\\" + name));
+  // Names are read into 256 units: the longest name and its terminator.
+  EXPECT_EQ(machine.registry.enumNameChars, std::vector<win::DWORD>{256});
 }
 
 TEST_F(UninstallScan, ForceDeleteFailureFails) {
