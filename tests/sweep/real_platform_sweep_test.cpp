@@ -54,7 +54,6 @@ class Answers final : public win::ForwardingApi {
   bool server_;
 };
 
-const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 std::u16string U(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 

@@ -12,7 +12,6 @@
 
 namespace {
 
-using win::Call;
 
 
 struct Scenario {
