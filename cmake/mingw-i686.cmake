@@ -1,15 +1,3 @@
-# Cross build of the 32-bit Windows programs with mingw-w64; ctest runs them under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-# The thread model of the runtime: win32 keeps Setup.exe free of any thread library.
-if(NOT MINGW_THREADS)
-  set(MINGW_THREADS win32)
-endif()
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-${MINGW_THREADS})
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-${MINGW_THREADS})
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# The 32-bit Windows programs: Setup.exe as it is released, and its tests.
+set(PELLWORTH_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -139,7 +139,8 @@ struct OSVERSIONINFOEXW {
 static_assert(sizeof(OSVERSIONINFOW) == 276, "OSVERSIONINFOW is 276 bytes");
 static_assert(sizeof(OSVERSIONINFOEXW) == 284, "OSVERSIONINFOEXW is 284 bytes");
 
-// SHELLEXECUTEINFOW as <shellapi.h> publishes it: 60 bytes in a 32-bit program.
+// SHELLEXECUTEINFOW as <shellapi.h> publishes it: 60 bytes in a 32-bit
+// program, 112 in a 64-bit one.
 struct SHELLEXECUTEINFOW {
   DWORD cbSize;
   DWORD fMask;
@@ -160,8 +161,8 @@ struct SHELLEXECUTEINFOW {
   };
   HANDLE hProcess;
 };
-static_assert(sizeof(void*) != 4 || sizeof(SHELLEXECUTEINFOW) == 60,
-              "SHELLEXECUTEINFOW is 60 bytes in a 32-bit program");
+static_assert(sizeof(SHELLEXECUTEINFOW) == (sizeof(void*) == 4 ? 60 : 112),
+              "SHELLEXECUTEINFOW is 60 bytes in a 32-bit program, 112 in a 64-bit one");
 
 // The signature of shfolder.dll's SHGetFolderPathW (returns an HRESULT).
 using SHGetFolderPathWFn = LONG(

@@ -12,6 +12,7 @@ fi
 
 for p in cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
          libbenchmark-dev g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+         g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          msitools wixl wine wine32:i386 wine64 python3 python3-pefile \
          osslsigncode openssl; do
   have "$p" || need+=("$p")

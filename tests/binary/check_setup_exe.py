@@ -3,8 +3,11 @@
 flags and checksum, how it declares exception handling, its version resource,
 its manifest, and its signature directory.
 
-Usage: check_setup_exe.py SETUP_EXE IMPORT_LIST VERSION [--signed]
-VERSION is project(VERSION), e.g. 3.0.4.40070."""
+Usage: check_setup_exe.py SETUP_EXE IMPORT_LIST VERSION [--signed] [--x86-64]
+VERSION is project(VERSION), e.g. 3.0.4.40070. Without --x86-64 the image must
+be the 32-bit one that is released; with it, the x86-64 test build is checked
+against what applies to it, and x64_imports.txt beside IMPORT_LIST adds the
+functions its runtime imports besides."""
 import re
 import sys
 
@@ -12,6 +15,7 @@ import pefile
 
 exe, allowed_file, version_text = sys.argv[1:4]
 signed = "--signed" in sys.argv[4:]
+x64 = "--x86-64" in sys.argv[4:]
 expected_version = tuple(int(p) for p in version_text.split("."))
 pe = pefile.PE(exe)
 failures = []
@@ -27,11 +31,13 @@ def check(ok, what):
 
 # Imports: only the system's own DLLs, and only functions XP SP3 has.
 allowed = set()
-for line in open(allowed_file):
-    line = line.strip()
-    if line and not line.startswith("#"):
-        dll, name = line.split()
-        allowed.add((dll.lower(), name))
+lists = [allowed_file] + ([allowed_file.rsplit("/", 1)[0] + "/x64_imports.txt"] if x64 else [])
+for path in lists:
+    for line in open(path):
+        line = line.strip()
+        if line and not line.startswith("#"):
+            dll, name = line.split()
+            allowed.add((dll.lower(), name))
 imports = [(entry.dll.decode().lower(), (i.name or b"#%d" % i.ordinal).decode())
            for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) for i in entry.imports]
 dlls = {d for d, _ in imports}
@@ -43,10 +49,14 @@ check(len(imports) > 20, "too few imports read (%d): the import table was not pa
 for entry in imports:
     check(entry in allowed, "import not on the XP SP3 list: %s!%s" % entry)
 
-# Header: a 32-bit console program with ASLR (and its relocations) and DEP,
-# no time stamp (the build is reproducible) and a correct checksum.
+# Header: a 32-bit console program (the x86-64 one in the test build) with
+# ASLR (and its relocations) and DEP, no time stamp (the build is
+# reproducible) and a correct checksum.
 header, optional = pe.FILE_HEADER, pe.OPTIONAL_HEADER
-check(header.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], "not a 32-bit x86 image")
+if x64:
+    check(header.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"], "not an x86-64 image")
+else:
+    check(header.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], "not a 32-bit x86 image")
 check(optional.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_CUI"], "not a console program")
 flags = optional.DllCharacteristics
 check(flags & 0x0040, "DYNAMIC_BASE (ASLR) is not set")
@@ -61,11 +71,18 @@ check(optional.CheckSum == pe.generate_checksum(),
 # frame-based (SEH) handler, so the image says so with NO_SEH and carries no
 # SafeSEH table. Any write to fs:[0], the head of the SEH chain, would be a
 # registration: none may be in the code.
-check(flags & 0x0400, "NO_SEH is not set")
-check(optional.DATA_DIRECTORY[10].Size == 0, "a load configuration (SafeSEH table) is present")
-code = b"".join(s.get_data() for s in pe.sections if s.Characteristics & 0x20000000)
-registrations = re.findall(rb"\x64(?:\xa3|\x89[\x05\x0d\x15\x1d\x25\x2d\x35\x3d]|\x8f\x05)\0\0\0\0", code)
-check(not registrations, "%d writes to fs:[0] (SEH frame registrations) in the code" % len(registrations))
+# On x86-64 there is no such chain: exceptions unwind through the image's
+# function tables (the exception directory), which NO_SEH would deny.
+if x64:
+    check(not flags & 0x0400, "NO_SEH is set: exceptions could not unwind through the function tables")
+    check(optional.DATA_DIRECTORY[3].Size > 0, "no exception directory (function tables)")
+    print("not applicable on x86-64: the SafeSEH table and the fs:[0] scan (no frame-based handler chain)")
+else:
+    check(flags & 0x0400, "NO_SEH is not set")
+    check(optional.DATA_DIRECTORY[10].Size == 0, "a load configuration (SafeSEH table) is present")
+    code = b"".join(s.get_data() for s in pe.sections if s.Characteristics & 0x20000000)
+    registrations = re.findall(rb"\x64(?:\xa3|\x89[\x05\x0d\x15\x1d\x25\x2d\x35\x3d]|\x8f\x05)\0\0\0\0", code)
+    check(not registrations, "%d writes to fs:[0] (SEH frame registrations) in the code" % len(registrations))
 
 # Version resource: the fixed record and the string table.
 fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
@@ -103,6 +120,9 @@ check(re.search(rb'requestedExecutionLevel\s+level="requireAdministrator"', mani
 check(re.search(rb'assemblyIdentity[^>]*version="%s"' % version_text.encode(), manifest),
       "the manifest's assemblyIdentity is not version %s" % version_text)
 check(b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" in manifest, "no supportedOS entry for Windows 10")
+arch = b"amd64" if x64 else b"x86"
+check(re.search(rb'assemblyIdentity[^>]*processorArchitecture="%s"' % arch, manifest),
+      "the manifest's processorArchitecture is not %s" % arch.decode())
 
 # Signature: the certificate table is there exactly when the build was signed.
 security = optional.DATA_DIRECTORY[4]
