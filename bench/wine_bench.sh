@@ -17,21 +17,27 @@
 #  3. Setup.exe /x over 1,000 and 10,000 Uninstall entries, the match last,
 #     against a program that enumerates the same key and reads each entry's
 #     two values through one open of the subkey (target: <= 2x).
+# It runs in the host's Wine mode (scripts/wine.sh): the i686 build in a
+# 32-bit prefix, or the x86-64 build of the same sources in a 64-bit one where
+# the host cannot run 32-bit programs; the first line names the mode and build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROUNDS=${ROUNDS:-7}
 out=${1:-}
 
-bin=build/windows/bin
-[ -x "$bin/Setup.exe" ] && [ -f build/host/package/pellworth-normal.msi ] || {
-  echo "build first: bash scripts/demo.sh (or cmake --build --preset windows and host)" >&2; exit 2; }
-
 source scripts/wine.sh
-wine_prefix "$(mktemp -d /tmp/pellworth-bench-XXXXXX)" win32 "$bin"
+wine_mode
+bin=build/$WINE_BUILD/bin package=build/host/package/$WINE_PACKAGES/pellworth-normal.msi
+[ -x "$bin/Setup.exe" ] && [ -f "$package" ] || {
+  echo "build first: bash scripts/demo.sh (or cmake --build --preset $WINE_BUILD and host)" >&2; exit 2; }
+if [ "$WINE_BUILD" = windows ]; then build="i686 build, 32-bit prefix"; else build="x86-64 build, 64-bit prefix"; fi
+mode_row="| Wine mode | $PELLWORTH_WINE_ARCH: $build ($WINE_MODE_REASON) | | |"
+
+wine_prefix "$(mktemp -d /tmp/pellworth-bench-XXXXXX)" "$bin"
 trap wine_done EXIT
 drop=$(wine_path 'C:\b'); mkdir -p "$drop"
 cp "$bin"/{Setup.exe,empty.exe,libfloor.exe,scanfloor.exe} "$drop/"
-cp build/host/package/pellworth-normal.msi "$drop/p.msi"
+cp "$package" "$drop/p.msi"
 
 # Runs one command line; prints its Windows-side time in ms.
 timed() {
@@ -58,7 +64,7 @@ for ((i = 0; i < ROUNDS; i++)); do
   sample libfloor 'C:\b\libfloor.exe'
   sample setup_refused 'C:\b\Setup.exe'
 done
-wine 'C:\windows\system32\msiexec.exe' /x "$msi" /qn >/dev/null 2>&1 || true
+wine_exec 'C:\windows\system32\msiexec.exe' /x "$msi" /qn >/dev/null 2>&1 || true
 wineserver -w
 
 # Uninstall entries of other products, then one matching entry that sorts last.
@@ -75,7 +81,7 @@ import_entries() {
     echo '"DisplayName"="Pellworth"'
     echo
   } > "$reg"
-  wine regedit /s 'C:\b\entries.reg' >/dev/null 2>&1
+  wine_exec regedit /s 'C:\b\entries.reg' >/dev/null 2>&1
   wineserver -w
 }
 for entries in 1000 10000; do
@@ -91,6 +97,7 @@ empty=$(med empty); floor=$(med libfloor)
 si=$(med setup_install); di=$(med direct_install); sr=$(med setup_refused)
 overhead=$(awk -v a="$si" -v b="$di" 'BEGIN {printf "%.3f", a-b}')
 rows=(
+  "$mode_row"
   "| install (repair), Setup.exe | $si ms ($(spread setup_install)) | msiexec direct: $di ms ($(spread direct_install)) | overhead $overhead ms (per round $(spread overhead)) = $(ratio "$overhead" "$empty") empty-program units (target <= 2), $(ratio "$overhead" "$floor") start-up floors |"
   "| refused by its arguments | $sr ms ($(spread setup_refused)) | empty program: $empty ms ($(spread empty)); start-up floor: $floor ms ($(spread libfloor)) | $(ratio "$sr" "$empty")x the empty program (target <= 1.5), $(ratio "$sr" "$floor")x the start-up floor |"
 )

@@ -3,24 +3,35 @@
 # package, then in a throw-away Wine prefix installs the product through
 # Setup.exe, removes it again with /x, and shows a strict removal on the clean
 # machine. Prints each exit code in full (read on the Windows side) with its meaning.
+# On a machine that cannot run 32-bit programs it shows the x86-64 build of the
+# same sources in a 64-bit prefix, and says so first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/exit-codes.sh
+source scripts/wine.sh
 
 bash scripts/install-deps.sh
-for preset in windows host; do
+wine_mode
+echo "Wine mode $PELLWORTH_WINE_ARCH: $WINE_MODE_REASON."
+if [ "$PELLWORTH_WINE_ARCH" = win32 ]; then
+  echo "Showing the released 32-bit Setup.exe in a 32-bit prefix."
+else
+  echo "Showing Setup.exe built for x86-64 from the same sources, with the 64-bit demo package, in a"
+  echo "64-bit prefix; the released Setup.exe is the 32-bit build."
+fi
+for preset in windows "$WINE_BUILD" host; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" >/dev/null
 done
+bin=build/$WINE_BUILD/bin
 
-source scripts/wine.sh
 echo "Creating a throw-away Wine prefix..."
-wine_prefix "$(mktemp -d /tmp/pellworth-demo-XXXXXX)" win32 build/windows/bin
+wine_prefix "$(mktemp -d /tmp/pellworth-demo-XXXXXX)" "$bin"
 trap wine_done EXIT
 drop=$(wine_path 'C:\deploy')
 mkdir -p "$drop"
-cp build/windows/bin/Setup.exe "$drop/"
-cp build/host/package/pellworth-normal.msi "$drop/Pellworth.msi"
+cp "$bin/Setup.exe" "$drop/"
+cp "build/host/package/$WINE_PACKAGES/pellworth-normal.msi" "$drop/Pellworth.msi"
 
 run() {
   echo
@@ -32,10 +43,10 @@ run() {
   fi
 }
 hostid() {
-  wine reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID 2>/dev/null | tr -d '\r' | awk '/HostID/ {print $3}'
+  wine_exec reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID 2>/dev/null | tr -d '\r' | awk '/HostID/ {print $3}'
 }
 installed() {
-  wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+  wine_exec reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
     tr -d '\r' | grep -cE 'DisplayName +REG_SZ +Pellworth$' || true
 }
 

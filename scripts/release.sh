@@ -29,21 +29,11 @@ exe=build/release/bin/Setup.exe
 
 signed=""
 if [ -n "${PELLWORTH_SIGN_PFX:-}" ]; then
-  : "${PELLWORTH_SIGN_PASSWORD:?PELLWORTH_SIGN_PASSWORD must be set with PELLWORTH_SIGN_PFX}"
-  secret=$(mktemp); chmod 600 "$secret"
-  trap 'rm -f "$secret"' EXIT
-  printf '%s' "$PELLWORTH_SIGN_PASSWORD" > "$secret"
-  stamp=()
-  if [ -n "${PELLWORTH_SIGN_TIMESTAMP_URL:-}" ]; then
-    stamp=(-ts "$PELLWORTH_SIGN_TIMESTAMP_URL")
-  else
-    stamp=(-time "$SOURCE_DATE_EPOCH")   # no server: the signature is reproducible too
-  fi
-  osslsigncode sign -pkcs12 "$PELLWORTH_SIGN_PFX" -readpass "$secret" -h sha256 \
-    -n "Pellworth Setup" "${stamp[@]}" -in "$exe" -out "$exe.signed" >/dev/null
-  mv "$exe.signed" "$exe"
+  source scripts/sign.sh
+  sign_exe "$exe"
   signed=--signed
 fi
+# The check refuses any image but the 32-bit one: the x86-64 build is for tests only.
 /usr/bin/python3 tests/binary/check_setup_exe.py "$exe" tests/binary/xp_sp3_imports.txt \
   "$version" $signed >/dev/null
 

@@ -11,4 +11,4 @@ flock 9
 [ -f "$root/ready" ] || { wine_prefix "$root" && touch "$root/ready"; }
 flock -u 9
 wine_use "$root"
-exec wine "$@"
+exec "$(wine_loader)" "$@"

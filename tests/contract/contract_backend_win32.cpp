@@ -35,7 +35,12 @@ void SetValue(const std::u16string& path, const std::u16string& name, win::DWORD
   if (::RegCreateKeyExW(HKEY_CURRENT_USER, W(full), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
     return;
-  ::RegSetValueExW(key, W(name), 0, type, data.empty() ? nullptr : data.data(),
+  // Written from a copy followed by guard bytes that are not zero: the platform
+  // may look past the size given for a terminator (Wine stores two zero bytes
+  // found there), so what follows the data must never happen to be one.
+  std::vector<win::BYTE> guarded(data);
+  guarded.insert(guarded.end(), {0xA5, 0xA5, 0xA5, 0xA5});
+  ::RegSetValueExW(key, W(name), 0, type, data.empty() ? nullptr : guarded.data(),
                    static_cast<DWORD>(data.size()));
   ::RegCloseKey(key);
 }

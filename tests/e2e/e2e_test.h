@@ -30,10 +30,10 @@ inline const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion
 // A readable HostID ends any install road at its first read, so that a run
 // never waits for the 30-second confirmation.
 inline void SeedHostId(WinePrefix& wine) {
-  wine.Shell("wine reg add 'HKLM\\SOFTWARE\\Orvel\\TAVRELQ' /v HostID /d seeded /f >/dev/null 2>&1");
+  wine.Shell("wine_exec reg add 'HKLM\\SOFTWARE\\Orvel\\TAVRELQ' /v HostID /d seeded /f >/dev/null 2>&1");
 }
 inline void RemoveHostId(WinePrefix& wine) {
-  wine.Shell("wine reg delete 'HKLM\\SOFTWARE\\Orvel' /f >/dev/null 2>&1");
+  wine.Shell("wine_exec reg delete 'HKLM\\SOFTWARE\\Orvel' /f >/dev/null 2>&1");
 }
 
 // Each test starts from a machine without the product: every demo package
@@ -42,7 +42,7 @@ class ProductTest : public testing::Test {
  protected:
   void SetUp() override {
     wine.Shell(
-        "for p in normal nohostid fails; do wine msiexec /x C:\\\\work\\\\pellworth-$p.msi /qn "
+        "for p in normal nohostid fails; do wine_exec msiexec /x C:\\\\work\\\\pellworth-$p.msi /qn "
         ">/dev/null 2>&1; done; wineserver -w; cd " + wine.HostPath("C:\\work") +
         " && rm -rf *.log *.ran Setup.msi msiexec.exe planted xlogs; true");
     RemoveHostId(wine);
@@ -51,7 +51,7 @@ class ProductTest : public testing::Test {
   // The product's entries in the Uninstall key, by display name.
   int InstalledCount() {
     std::string text;
-    wine.Shell("wine reg query 'HKLM\\" + std::string(kUninstallKey) +
+    wine.Shell("wine_exec reg query 'HKLM\\" + std::string(kUninstallKey) +
                    "' /s 2>/dev/null | tr -d '\\r' | grep -cE 'DisplayName +REG_SZ +Pellworth$'",
                &text);
     return std::atoi(text.c_str());

@@ -40,13 +40,13 @@ TEST_F(RemovalE2E, StrictRemovalThatStartsAnUninstall) {
 TEST_F(RemovalE2E, DecoyEntryIsPassedOver) {
   Install();
   std::string decoy = std::string("HKLM\\") + kUninstallKey + "\\AAA Pellworth decoy";
-  wine.Shell("wine reg add '" + decoy + "' /v DisplayName /d Pellworth /f >/dev/null 2>&1");
+  wine.Shell("wine_exec reg add '" + decoy + "' /v DisplayName /d Pellworth /f >/dev/null 2>&1");
   ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x"), 0);
   wine.WaitForAll();
   EXPECT_EQ(InstalledCount(), 1);  // the decoy alone is left
   EXPECT_TRUE(wine.RegistryKeyExists(std::string(kUninstallKey) + "\\AAA Pellworth decoy"));
   EXPECT_FALSE(wine.RegistryValue(kHostIdKey, "HostID"));
-  wine.Shell("wine reg delete '" + decoy + "' /f >/dev/null 2>&1");
+  wine.Shell("wine_exec reg delete '" + decoy + "' /f >/dev/null 2>&1");
 }
 
 // Over an installed product, a passed-through value or log path holding /x is

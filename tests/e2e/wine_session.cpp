@@ -40,11 +40,31 @@ std::string ReadFile(const std::string& path) {
 
 }  // namespace
 
-std::string WindowsBin() { return Setting("PELLWORTH_WINDOWS_BIN", PELLWORTH_WINDOWS_BIN); }
 std::string Harness() { return Setting("PELLWORTH_WINE_HARNESS", PELLWORTH_WINE_HARNESS); }
-std::string Packages() { return Setting("PELLWORTH_PACKAGES", PELLWORTH_PACKAGES); }
 
-WinePrefix::WinePrefix(const std::string& arch, const std::string& sharedRoot)
+const std::string& Mode() {
+  static const std::string mode = [] {
+    std::string line = "bash -c " + Quote("source " + Quote(Harness()) +
+                                          " && wine_mode && echo \"$PELLWORTH_WINE_ARCH\"");
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
+    char text[16] = {};
+    if (!pipe || std::fgets(text, sizeof text, pipe.get()) == nullptr) return std::string("none");
+    std::string answer = text;
+    while (!answer.empty() && answer.back() == '\n') answer.pop_back();
+    return answer;
+  }();
+  return mode;
+}
+
+std::string WindowsBin() {
+  return Setting("PELLWORTH_WINDOWS_BIN",
+                 Mode() == "win64" ? PELLWORTH_WINDOWS_BIN_WIN64 : PELLWORTH_WINDOWS_BIN_WIN32);
+}
+std::string Packages() {
+  return Setting("PELLWORTH_PACKAGES", PELLWORTH_PACKAGES) + (Mode() == "win64" ? "/x64" : "");
+}
+
+WinePrefix::WinePrefix(bool wow64, const std::string& sharedRoot)
     : shared_(!sharedRoot.empty()) {
   if (shared_) {
     root_ = sharedRoot;
@@ -53,10 +73,10 @@ WinePrefix::WinePrefix(const std::string& arch, const std::string& sharedRoot)
     root_ = mkdtemp(pattern);
   }
   // Every command runs with the prefix's environment, set by the project's harness.
-  env_ = "source " + Quote(Harness()) + " && wine_use " + Quote(root_) + " " + arch + " && ";
+  env_ = "source " + Quote(Harness()) + " && wine_use " + Quote(root_) + " && ";
   std::string work = HostPath("C:\\work");
-  std::string make = "wine_prefix " + Quote(root_) + " " + arch + " " + Quote(WindowsBin()) +
-                     " && mkdir -p " + Quote(work) + " && cp";
+  std::string make = "wine_prefix " + Quote(root_) + " " + Quote(WindowsBin()) +
+                     (wow64 ? " wow64" : "") + " && mkdir -p " + Quote(work) + " && cp";
   for (const char* file : {"Setup.exe", "runexit.exe", "planted.exe", "planted_dll.dll", "snapshot.exe"})
     make += " " + Quote(WindowsBin() + "/" + file);
   make += " " + Quote(Packages()) + "/*.msi " + Quote(work);
@@ -129,7 +149,7 @@ RunResult WinePrefix::Launch(const std::string& environment, const std::string& 
 }
 
 void WinePrefix::SetWindowsVersion(const std::string& version) {
-  EXPECT_EQ(Shell("wine winecfg -v " + version + " >/dev/null 2>&1 && wineserver -w"), 0);
+  EXPECT_EQ(Shell("wine_exec winecfg -v " + version + " >/dev/null 2>&1 && wineserver -w"), 0);
 }
 
 void WinePrefix::WaitForAll() { Shell("wineserver -w"); }
@@ -137,7 +157,7 @@ void WinePrefix::WaitForAll() { Shell("wineserver -w"); }
 std::optional<std::string> WinePrefix::RegistryValue(const std::string& key,
                                                      const std::string& name) {
   std::string text;
-  if (Shell("wine reg query " + Quote("HKLM\\" + key) + " /v " + Quote(name) + " 2>/dev/null",
+  if (Shell("wine_exec reg query " + Quote("HKLM\\" + key) + " /v " + Quote(name) + " 2>/dev/null",
             &text) != 0)
     return std::nullopt;
   // "    NAME    REG_SZ    DATA"
@@ -151,7 +171,7 @@ std::optional<std::string> WinePrefix::RegistryValue(const std::string& key,
 }
 
 bool WinePrefix::RegistryKeyExists(const std::string& key) {
-  return Shell("wine reg query " + Quote("HKLM\\" + key) + " >/dev/null 2>&1") == 0;
+  return Shell("wine_exec reg query " + Quote("HKLM\\" + key) + " >/dev/null 2>&1") == 0;
 }
 
 std::string WinePrefix::HostPath(const std::string& windowsPath) const {
@@ -180,7 +200,7 @@ const auto* const kCleanup = testing::AddGlobalTestEnvironment(new SharedPrefixC
 
 WinePrefix& SharedPrefix() {
   if (!shared)
-    shared = std::make_unique<WinePrefix>("win32", Setting("PELLWORTH_E2E_PREFIX", PELLWORTH_E2E_PREFIX));
+    shared = std::make_unique<WinePrefix>(false, Setting("PELLWORTH_E2E_PREFIX", PELLWORTH_E2E_PREFIX));
   return *shared;
 }
 

@@ -19,10 +19,12 @@ struct RunResult {
 
 class WinePrefix {
  public:
-  // `arch` is "win32" or "win64". The prefix lives in a fresh temporary folder
-  // and goes with the object; or, given `sharedRoot`, in that folder, made by
-  // the first process that asks and kept for the others.
-  explicit WinePrefix(const std::string& arch = "win32", const std::string& sharedRoot = "");
+  // A prefix of the host's mode (see Mode()), or with `wow64` a 64-bit prefix in
+  // which the 32-bit build runs under WOW64 (only where 32-bit programs run).
+  // The prefix lives in a fresh temporary folder and goes with the object; or,
+  // given `sharedRoot`, in that folder, made by the first process that asks and
+  // kept for the others.
+  explicit WinePrefix(bool wow64 = false, const std::string& sharedRoot = "");
   ~WinePrefix();
   WinePrefix(const WinePrefix&) = delete;
   WinePrefix& operator=(const WinePrefix&) = delete;
@@ -60,8 +62,20 @@ class WinePrefix {
 // (PELLWORTH_E2E_PREFIX), made on first use by whichever test process comes first.
 WinePrefix& SharedPrefix();
 
-// Where the build put the Windows programs and the packages, and the
-// project's Wine harness (scripts/wine.sh).
+// How this host runs Windows programs, as the harness decided it: "win32"
+// (the i686 build in 32-bit prefixes) or "win64" (the x86-64 build of the same
+// sources in 64-bit prefixes, where the host cannot run 32-bit programs).
+const std::string& Mode();
+
+// Skips the running test, with its reason, unless the host runs 32-bit
+// programs: for what only a 32-bit process can show.
+#define E2E_ONLY_WHERE_32_BIT_PROGRAMS_RUN(why)                                           \
+  if (::e2e::Mode() != "win32")                                                          \
+  GTEST_SKIP() << "needs a host that runs 32-bit programs (mode " << ::e2e::Mode() << "): " \
+               << why
+
+// Where the build put the Windows programs of the host's mode and their demo
+// packages, and the project's Wine harness (scripts/wine.sh).
 std::string WindowsBin();
 std::string Harness();
 std::string Packages();

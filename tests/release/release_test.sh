@@ -3,10 +3,13 @@
 #  1. two release builds from two folders give the same Setup.exe and zip;
 #  2. with a throw-away self-signed certificate the release is signed, the
 #     signature verifies, and the signed Setup.exe installs and removes the
-#     demo package under Wine.
-# Usage: release_test.sh SOURCE_DIR DEMO_MSI WINDOWS_BIN (where runexit.exe is)
+#     demo package under Wine (on a host that cannot run 32-bit programs, the
+#     x86-64 test build signed the same way, with its own package);
+#  3. the release's check refuses any image but the 32-bit one.
+# Usage: release_test.sh SOURCE_DIR PACKAGES I686_BIN X86_64_BIN
+#   PACKAGES: the host build's package folder; *_BIN: the Windows builds' bin folders
 set -euo pipefail
-source_dir=$(cd "$1" && pwd) msi=$2 windows_bin=$3
+source_dir=$(cd "$1" && pwd) packages=$2 i686_bin=$3 x86_64_bin=$4
 work=$(mktemp -d /tmp/pellworth-release-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
@@ -48,21 +51,42 @@ osslsigncode verify -CAfile "$key.pem" -in "$signed" >"$work/verify.log" 2>&1 ||
 grep -q "Pellworth test signing" "$work/verify.log" || fail "the signer is not the test certificate"
 echo "signed: the Authenticode signature verifies"
 
-# The signed program still runs: install, then remove.
+# Only the 32-bit image passes the release's check: the x86-64 one fails on
+# what makes it x86-64 (the machine, the manifest), not on anything else.
+version=$(sed -nE 's/^#define PELLWORTH_VERSION_TEXT "(.*)"$/\1/p' "$work/a/pellworth/build/release/generated/version.h")
+refusal=$(/usr/bin/python3 "$source_dir/tests/binary/check_setup_exe.py" "$x86_64_bin/Setup.exe" \
+            "$source_dir/tests/binary/xp_sp3_imports.txt" "$version") && fail "the release's check accepts the x86-64 image"
+grep -q "FAIL: not a 32-bit x86 image" <<<"$refusal" || fail "the x86-64 image is not refused as such: $refusal"
+echo "the release's check refuses the x86-64 image"
+
+# The signed program still runs: install, then remove. In the x86-64 mode the
+# x86-64 build is signed with the same certificate and run instead.
 source "$source_dir/scripts/wine.sh"
-wine_prefix "$work/wine" win32 "$windows_bin"
+wine_mode
+if [ "$PELLWORTH_WINE_ARCH" = win64 ]; then
+  signed=$work/Setup.exe
+  cp "$x86_64_bin/Setup.exe" "$signed"
+  (source "$source_dir/scripts/sign.sh" && PELLWORTH_SIGN_PFX=$key.pfx \
+     PELLWORTH_SIGN_PASSWORD=test-only SOURCE_DATE_EPOCH=$epoch sign_exe "$signed") ||
+    fail "signing the x86-64 build"
+  osslsigncode verify -CAfile "$key.pem" -in "$signed" >/dev/null 2>&1 ||
+    fail "the x86-64 build's signature does not verify"
+fi
+msi=$packages/$WINE_PACKAGES/pellworth-normal.msi
+bin=$i686_bin; [ "$PELLWORTH_WINE_ARCH" = win64 ] && bin=$x86_64_bin
+wine_prefix "$work/wine" "$bin"
 trap 'wine_done; rm -rf "$work"' EXIT
 drop=$(wine_path 'C:\d'); mkdir -p "$drop"
 cp "$signed" "$msi" "$drop/"
 wine_run 'C:\d' "C:\\d\\Setup.exe /i:C:\\d\\$(basename "$msi") /PAT:SIGNED-1" || fail "no exit code"
 [ "$RUN_CODE" = 0x00000000 ] || fail "signed install gave $RUN_CODE"
-wine reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID 2>/dev/null | grep -q SIGNED-1 ||
+wine_exec reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID 2>/dev/null | grep -q SIGNED-1 ||
   fail "no HostID after the signed install"
 wine_run 'C:\d' 'C:\d\Setup.exe /x' || fail "no exit code"
 [ "$RUN_CODE" = 0x00000000 ] || fail "signed removal gave $RUN_CODE"
 wineserver -w
-if wine reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID >/dev/null 2>&1; then
+if wine_exec reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID >/dev/null 2>&1; then
   fail "HostID is still there after the signed removal"
 fi
-echo "signed Setup.exe: install 0, removal 0, product gone"
-echo "3 passed, 0 failed"
+echo "signed Setup.exe ($PELLWORTH_WINE_ARCH mode): install 0, removal 0, product gone"
+echo "4 passed, 0 failed"
