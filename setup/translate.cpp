@@ -23,6 +23,7 @@ struct LocalMemoryTraits {
 };
 
 bool Contains(const WString& text, const WString& part) { return text.find(part) != WString::npos; }
+bool StartsWith(const WString& text, const WString& start) { return text.compare(0, start.size(), start) == 0; }
 
 WString Tail(const WString& argument) {
   auto colon = argument.find(u':');
@@ -37,7 +38,7 @@ WString Quoted(const WString& text) { return u'"' + text + u'"'; }
 
 bool Translation::HasRemovalSwitch() const {
   for (const WString& argument : passedThrough)
-    if (argument.compare(0, kRemovalPrefix.size(), kRemovalPrefix) == 0) return true;
+    if (StartsWith(argument, kRemovalPrefix)) return true;
   return false;
 }
 
@@ -59,16 +60,18 @@ WString QuoteForInstaller(const WString& argument) {
 ResultCode TranslateArguments(const std::vector<WString>& arguments, Translation& out) {
   out = Translation();
   for (const WString& argument : arguments) {
-    if (Contains(argument, kPackageSwitch)) {
+    // A switch counts only at the start of an argument: a value or path that
+    // holds its text further in (INSTALLDIR=C:/logs/P) is passed through.
+    if (StartsWith(argument, kPackageSwitch)) {
       out.packageArgument = u" /i " + Quoted(Tail(argument));
-    } else if (Contains(argument, kPatSwitch)) {
+    } else if (StartsWith(argument, kPatSwitch)) {
       out.patValue = Tail(argument);
       // The value is enclosed whole: " PAT=" already names the property. An
       // empty one is spelled "", or the installer would take the next piece.
       bool quote = out.patValue.empty() ||
                    (HasBlank(out.patValue) && !Contains(out.patValue, u"\""));
       out.installerArguments += u" PAT=" + (quote ? Quoted(out.patValue) : out.patValue);
-    } else if (Contains(argument, kLogSwitch)) {
+    } else if (StartsWith(argument, kLogSwitch)) {
       out.installerArguments +=
           Contains(argument, u":") ? u" /L*v " + Quoted(Tail(argument)) : kDefaultLogPiece;
     } else {

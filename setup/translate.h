@@ -1,12 +1,15 @@
 // Translation of the program's switches into a Windows Installer argument
 // string. Each argument is one switch only, the first rule that matches it
-// (switch texts are case-sensitive and may stand anywhere in the argument):
+// (switch texts are case-sensitive; the first three count only at the start
+// of an argument, so a value or path holding "/log", "/PAT:" or "/i:" further
+// in is passed through; "/x:" is refused anywhere):
 //
-//   "/i:"    the package piece " /i "<tail>"", held apart; the last one wins
-//   "/PAT:"  " PAT=<tail>" appended; patValue becomes the tail
-//   "/log"   " /L*v "<tail>"" when the argument has a colon, else the default log
-//   "/x:"    accepted when the tail is empty or "Strict", then passed through;
-//            any other tail rejects the command line
+//   "/i:"    at the start: the package piece " /i "<tail>"", held apart; the last one wins
+//   "/PAT:"  at the start: " PAT=<tail>" appended; patValue becomes the tail
+//   "/log"   at the start: " /L*v "<tail>"" when the argument has a colon, else the
+//            default log
+//   "/x:"    anywhere: accepted when the tail is empty or "Strict", then passed
+//            through; any other tail rejects the command line
 //   other    " <argument>" appended: passed through to Windows Installer
 //
 // The tail is the text after the argument's first colon. A passed-through

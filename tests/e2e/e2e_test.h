@@ -41,12 +41,17 @@ inline void RemoveHostId(WinePrefix& wine) {
 class ProductTest : public testing::Test {
  protected:
   void SetUp() override {
-    wine.Shell(
-        "for p in normal nohostid fails; do wine_exec msiexec /x C:\\\\work\\\\pellworth-$p.msi /qn "
-        ">/dev/null 2>&1; done; wineserver -w; cd " + wine.HostPath("C:\\work") +
-        " && rm -rf *.log *.ran Setup.msi msiexec.exe planted xlogs; true");
+    RemoveProduct();
+    wine.Shell("cd " + wine.HostPath("C:\\work") +
+               " && rm -rf *.log *.ran Setup.msi msiexec.exe planted xlogs; true");
     RemoveHostId(wine);
     ASSERT_FALSE(wine.RegistryValue(kHostIdKey, "HostID")) << "HostID left behind";
+  }
+  // Every demo package removed, and the uninstalls ended.
+  void RemoveProduct() {
+    wine.Shell(
+        "for p in normal nohostid fails; do wine_exec msiexec /x C:\\\\work\\\\pellworth-$p.msi /qn "
+        ">/dev/null 2>&1; done; wineserver -w");
   }
   // The product's entries in the Uninstall key, by display name.
   int InstalledCount() {

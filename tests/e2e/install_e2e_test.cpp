@@ -37,6 +37,31 @@ TEST_F(InstallE2E, InstallDirWithASpace) {
   wine.Shell("rm -rf '" + wine.HostPath("C:\\Pell Dir") + "'");
 }
 
+// "/log" further in than the start is no switch: the value reaches the
+// installer. A passed-through PAT shows it in HostID; INSTALLDIR=C:/logs/...
+// must do what a direct msiexec run does with it (Wine's 32-bit msiexec
+// installs there; its 64-bit one fails a folder written with forward
+// slashes, 1603, in a direct run too).
+TEST_F(InstallE2E, PropertyValueHoldingALogSwitchIsPassedThrough) {
+  const std::string setup = "C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi ";
+  ExpectSilentExit(wine.Start(setup + "/PAT:q0 PAT=C:/logs/q1"), 0);
+  EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), "C:/logs/q1");
+  RemoveProduct();
+
+  const char* installed = "C:\\logs\\Pellworth\\pellworth.txt";
+  RunResult direct = wine.Start("C:\\windows\\system32\\msiexec.exe PAT=q2 "
+                                "INSTALLDIR=C:/logs/Pellworth /i C:\\work\\pellworth-normal.msi /quiet");
+  ASSERT_TRUE(direct.finished);
+  bool directInstalled = wine.FileExists(installed);
+  RemoveProduct();
+  wine.Shell("rm -rf '" + wine.HostPath("C:\\logs") + "'");
+  ExpectSilentExit(wine.Start(setup + "/PAT:q2 INSTALLDIR=C:/logs/Pellworth"),
+                   direct.exitCode == 0 ? 0 : 0x80020000 | direct.exitCode);
+  EXPECT_EQ(wine.FileExists(installed), directInstalled);
+  EXPECT_FALSE(wine.FileExists("C:\\Program Files\\Pellworth\\pellworth.txt"));
+  wine.Shell("rm -rf '" + wine.HostPath("C:\\logs") + "'");
+}
+
 TEST_F(InstallE2E, PatValueWithASpace) {
   ExpectSilentExit(
       wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi \"/PAT:host 4\""), 0);
@@ -84,6 +109,7 @@ TEST_F(InstallE2E, PlantedMsiexecIsNotRun) {
 // command line. An empty PAT value is spelled PAT="" there, so the installer
 // cannot take the next piece as its value. (Wine's own msiexec drops the
 // quotes and so still reads PAT="PAT=x"; Windows Installer reads "" as empty.)
+// A property value holding "/log" is passed through as it stands.
 TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
   std::string system = wine.HostPath("C:\\windows\\system32");
   ASSERT_EQ(wine.Shell("mv " + system + "/msiexec.exe " + system + "/msiexec.real && cp " +
@@ -91,14 +117,16 @@ TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
             0);
   SeedHostId(wine);
   RunResult run = wine.StartWith("WINEDLLOVERRIDES='msiexec.exe=n;mscoree,mshtml='",
-                                 "C:\\work\\Setup.exe /i:C:\\work\\p.msi /PAT: /PAT:x a/x",
+                                 "C:\\work\\Setup.exe /i:C:\\work\\p.msi /PAT: /PAT:x a/x "
+                                 "INSTALLDIR=C:/logs/Pellworth",
                                  "C:\\work");
   wine.Shell("mv -f " + system + "/msiexec.real " + system + "/msiexec.exe");
   ExpectSilentExit(run, 0);
   std::string recorded;
   wine.Shell("iconv -f UTF-16LE -t UTF-8 " + wine.HostPath("C:\\work\\msiexec.exe.ran"), &recorded);
   EXPECT_EQ(recorded,
-            "\"C:\\windows\\system32\\msiexec.exe\"  PAT=\"\" PAT=x a/x /i \"C:\\work\\p.msi\"  "
+            "\"C:\\windows\\system32\\msiexec.exe\"  PAT=\"\" PAT=x a/x INSTALLDIR=C:/logs/Pellworth "
+            "/i \"C:\\work\\p.msi\"  "
             "REINSTALL=ALL REINSTALLMODE=vomus /quiet");
 }
 
