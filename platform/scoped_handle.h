@@ -64,9 +64,11 @@ using ScopedProcessHandle = ScopedHandle<ProcessHandleTraits>;
 using ScopedLibrary = ScopedHandle<LibraryTraits>;
 
 // The folder that GetSystemDirectoryW names, without a trailing separator, or
-// empty when the platform does not deliver it.
-WString SystemDirectory();
+// empty when the platform does not deliver it. The one builder of system
+// folder paths: the product asks through Sys(), the real layer's library
+// loader through itself.
+WString SystemDirectory(Api& api = Sys());
 // `file` in the system folder, or empty when that folder is unknown.
-WString SystemFilePath(const WString& file);
+WString SystemFilePath(const WString& file, Api& api = Sys());
 
 }  // namespace win

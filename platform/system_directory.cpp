@@ -4,12 +4,12 @@
 
 namespace win {
 
-WString SystemDirectory() {
+WString SystemDirectory(Api& api) {
   // MAX_PATH units suffice on every Windows; a longer answer is asked again
   // with the size the platform reports.
   std::vector<WCHAR> buffer(260);
   for (int attempt = 0; attempt < 2; ++attempt) {
-    UINT got = Sys().GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+    UINT got = api.GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
     if (got == 0) return WString();
     if (got < buffer.size()) {
       WString dir(buffer.data(), got);
@@ -21,8 +21,8 @@ WString SystemDirectory() {
   return WString();
 }
 
-WString SystemFilePath(const WString& file) {
-  WString dir = SystemDirectory();
+WString SystemFilePath(const WString& file, Api& api) {
+  WString dir = SystemDirectory(api);
   if (dir.empty()) return WString();
   return dir + u'\\' + file;
 }

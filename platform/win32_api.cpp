@@ -1,4 +1,5 @@
 #include "platform/win32_api.h"
+#include "platform/scoped_handle.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,22 +15,19 @@ namespace {
 // folder out of the library search, so a library planted beside Setup.exe
 // under one of their names would be loaded. They are loaded on first use,
 // by full path in the system folder, after the search was restricted.
-HMODULE SystemLibrary(const wchar_t* name) {
-  wchar_t path[MAX_PATH + 32];
-  UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  if (path[length - 1] != L'\\') path[length++] = L'\\';
-  for (const wchar_t* c = name; *c != 0 && length < MAX_PATH + 31; ++c) path[length++] = *c;
-  path[length] = 0;
-  return reinterpret_cast<HMODULE>(::LoadLibraryW(path));
+// The path is built by the product's own SystemFilePath, asking this layer.
+HMODULE SystemLibrary(const WString& name) {
+  WString path = SystemFilePath(name, RealApi());
+  if (path.empty()) return nullptr;
+  return reinterpret_cast<HMODULE>(::LoadLibraryW(reinterpret_cast<const wchar_t*>(path.c_str())));
 }
 
 HMODULE Advapi32() {
-  static HMODULE library = SystemLibrary(L"advapi32.dll");
+  static HMODULE library = SystemLibrary(u"advapi32.dll");
   return library;
 }
 HMODULE Shell32() {
-  static HMODULE library = SystemLibrary(L"shell32.dll");
+  static HMODULE library = SystemLibrary(u"shell32.dll");
   return library;
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Mutation testing of the product sources against the host tiers.
+"""Mutation testing of the product sources against the host tiers, or of the
+real Win32 layer against the contract suite under Wine.
 
 Changes one operator, comparison, boolean or integer constant at a time in
 setup/, uninstall/, dfc/ and platform/ (the product and its seam, not the
@@ -7,9 +8,14 @@ real Win32 layer), rebuilds the host unit and contract tests, runs them, and
 counts the mutant killed when a test fails, crashes or hangs. Prints every
 survivor and the score; --json writes the full result.
 
-Usage: scripts/mutate.py [--jobs N] [--json FILE] [--only PATH_SUBSTRING]
+With --real-layer it mutates the real layer instead (platform/win32_api.cpp and
+platform/scoped_handle.h), rebuilds the Windows contract tests for the host's
+Wine mode (scripts/wine.sh: i686 in a 32-bit prefix, or x86-64 in a 64-bit
+one) and runs the whole contract suite under Wine, one prefix per job.
+
+Usage: scripts/mutate.py [--real-layer] [--jobs N] [--json FILE] [--only PATH_SUBSTRING]
 It copies the project into a work folder per job, so the tree here is never
-changed. Too slow for every CI run (a few seconds a mutant).
+changed. Too slow for every CI run (a few seconds a mutant; about 20 under Wine).
 """
 import argparse
 import concurrent.futures
@@ -28,6 +34,20 @@ FOLDERS = ["setup", "uninstall", "dfc", "platform"]
 SKIP = {"platform/win32_api.cpp", "platform/win_types_check.cpp", "platform/win32_api.h",
         "platform/api_calls.h", "platform/forwarding_api.h", "setup/main.cpp"}
 TESTS = ["tests/unit_tests", "tests/contract_tests_sim"]
+REAL_LAYER = ["platform/win32_api.cpp", "platform/scoped_handle.h"]
+HARNESS = ROOT / "scripts/wine.sh"
+
+
+def wine_mode():
+    """The host's Wine mode, as the harness decides it: win32 or win64."""
+    return subprocess.run(["bash", "-c", f"source {HARNESS} && wine_mode && echo $PELLWORTH_WINE_ARCH"],
+                          capture_output=True, text=True, check=True).stdout.strip()
+
+
+def wine(root, command, timeout=None):
+    """Runs a shell command in the Wine prefix below root, through the harness."""
+    return subprocess.run(["bash", "-c", f"source {HARNESS} && wine_use {root} && {command}"],
+                          capture_output=True, timeout=timeout)
 CROSS = "i686-w64-mingw32-g++-win32"
 
 # (pattern, replacement) pairs; each match of each pattern is one mutant.
@@ -119,14 +139,47 @@ def sources():
                 yield rel
 
 
-def make_tree(work):
+def make_real_tree(work, mode):
+    """A Windows test build of the contract suite, and a Wine prefix to run it in."""
     tree = Path(work) / "src"
+    copy_project(tree)
+    build = Path(work) / "build"
+    arch = "i686" if mode == "win32" else "x86_64"
+    subprocess.run(["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                    f"-DCMAKE_TOOLCHAIN_FILE={tree}/cmake/mingw-{arch}.cmake", "-DMINGW_THREADS=posix",
+                    "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"],
+                   check=True, capture_output=True)
+    subprocess.run(["ninja", "-C", build, "contract_tests"], check=True, capture_output=True)
+    subprocess.run(["bash", "-c", f"source {HARNESS} && wine_prefix {work}/wine"], check=True,
+                   capture_output=True)
+    if run_real(work, build) != "survived":
+        raise SystemExit("the contract suite fails under Wine before any change: nothing to measure")
+    return tree, build
+
+
+def run_real(work, build):
+    """The whole contract suite under Wine: 'killed' when it fails or hangs."""
+    try:
+        done = wine(f"{work}/wine", f"cd {build}/bin && \"$(wine_loader)\" contract_tests.exe "
+                    "--gtest_brief=1; code=$?; wineserver -k; exit $code", timeout=300)
+    except subprocess.TimeoutExpired:
+        wine(f"{work}/wine", "wineserver -k")
+        return "killed"
+    return "survived" if done.returncode == 0 else "killed"
+
+
+def copy_project(tree):
     files = subprocess.run(["git", "ls-files", "--cached", "--others", "--exclude-standard"],
                            cwd=ROOT, capture_output=True, text=True, check=True).stdout.split()
     for f in files:
         target = tree / f
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copy2(ROOT / f, target)
+
+
+def make_tree(work):
+    tree = Path(work) / "src"
+    copy_project(tree)
     build = Path(work) / "build"
     subprocess.run(["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
                     "-DCMAKE_CXX_FLAGS=-O0", "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"],
@@ -136,7 +189,7 @@ def make_tree(work):
     return tree, build
 
 
-def run_mutant(tree, build, mutant):
+def run_mutant(tree, build, mutant, work=None):
     path, (number, a, b, replacement, what) = mutant
     file = tree / path
     original = file.read_text()
@@ -151,6 +204,9 @@ def run_mutant(tree, build, mutant):
                                       tree / "platform/win_types_check.cpp"], capture_output=True)
             if checked.returncode != 0:
                 return "killed"
+        if work is not None:  # the real layer, under Wine
+            built = subprocess.run(["ninja", "-C", build, "contract_tests"], capture_output=True)
+            return run_real(work, build) if built.returncode == 0 else "invalid"
         built = subprocess.run(["ninja", "-C", build, "unit_tests", "contract_tests_sim"],
                                capture_output=True)
         if built.returncode != 0:
@@ -174,24 +230,29 @@ def main():
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--json")
     parser.add_argument("--only", default="")
+    parser.add_argument("--real-layer", action="store_true")
     args = parser.parse_args()
 
-    mutants = [(path, m) for path in sources() if args.only in path for m in mutants_of(path)]
-    print(f"{len(mutants)} mutants in {len({p for p, _ in mutants})} files, {args.jobs} jobs", flush=True)
+    files = REAL_LAYER if args.real_layer else list(sources())
+    mutants = [(path, m) for path in files if args.only in path for m in mutants_of(path)]
+    mode = wine_mode() if args.real_layer else None
+    where = f", the contract suite under Wine in mode {mode}" if mode else ""
+    print(f"{len(mutants)} mutants in {len({p for p, _ in mutants})} files, {args.jobs} jobs{where}",
+          flush=True)
     started = time.time()
     results = []
     with tempfile.TemporaryDirectory(prefix="pellworth-mutate-") as work:
         trees = []
         for j in range(args.jobs):
             os.makedirs(f"{work}/{j}")
-            trees.append(make_tree(f"{work}/{j}"))
+            trees.append(make_real_tree(f"{work}/{j}", mode) if mode else make_tree(f"{work}/{j}"))
         chunks = [mutants[j::args.jobs] for j in range(args.jobs)]
 
         def worker(j):
             tree, build = trees[j]
             out = []
             for mutant in chunks[j]:
-                out.append((mutant, run_mutant(tree, build, mutant)))
+                out.append((mutant, run_mutant(tree, build, mutant, f"{work}/{j}" if mode else None)))
             return out
 
         with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:

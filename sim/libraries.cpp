@@ -31,13 +31,26 @@ Libraries::Library* Libraries::Loaded(win::HMODULE module) {
   return nullptr;
 }
 
-win::HMODULE Libraries::Load(const win::WCHAR* path) {
+win::HMODULE Libraries::Load(const win::WCHAR* path, const win::WString& programFolder,
+                             const win::WString& systemFolder) {
   win::WString name = FromPtr(path);
   loads.push_back(name);
-  auto it = libraries_.find(FoldCase(name));
-  if (it == libraries_.end()) return nullptr;
-  ++it->second.references;
-  return it->second.handle;
+  std::vector<win::WString> candidates{name};
+  if (!name.empty() && name.find_first_of(u"\\/") == win::WString::npos) {
+    candidates.clear();
+    if (!defaultDllDirectories) {
+      candidates.push_back(programFolder + u'\\' + name);
+      if (dllDirectory && !dllDirectory->empty()) candidates.push_back(*dllDirectory + u'\\' + name);
+    }
+    candidates.push_back(systemFolder + u'\\' + name);
+  }
+  for (const win::WString& candidate : candidates) {
+    auto it = libraries_.find(FoldCase(candidate));
+    if (it == libraries_.end()) continue;
+    ++it->second.references;
+    return it->second.handle;
+  }
+  return nullptr;
 }
 
 win::FARPROC Libraries::Entry(win::HMODULE module, const char* name) {

@@ -1,10 +1,12 @@
 // The libraries of the simulated machine and the library search.
 //
 // Contract:
-//  - LoadLibraryW finds a library only by its full path (case-insensitive):
-//    the simulated machine has no search path, so a bare name finds nothing.
-//    Each load is counted; FreeLibrary gives one back, and fails on a library
-//    that is not loaded.
+//  - LoadLibraryW finds a library by its full path (case-insensitive); a bare
+//    name (no separator) is looked for in the folders of the search, in order:
+//    the program's folder and the folder SetDllDirectoryW named, unless
+//    SetDefaultDllDirectories restricted the search (to the system folder),
+//    then the system folder. Each load is counted; FreeLibrary gives one
+//    back, and fails on a library that is not loaded.
 //  - A library answers GetProcAddress only for the entries it exports, each
 //    at an address of its own; any other name, or a library not loaded,
 //    answers null. Every name asked for is recorded.
@@ -34,7 +36,9 @@ class Libraries {
   std::optional<win::DWORD> defaultDllDirectories;  // what the search was restricted to
   std::optional<win::WString> dllDirectory;         // what SetDllDirectoryW was given
 
-  win::HMODULE Load(const win::WCHAR* path);
+  // `programFolder` and `systemFolder` are where a bare name is looked for.
+  win::HMODULE Load(const win::WCHAR* path, const win::WString& programFolder,
+                    const win::WString& systemFolder);
   win::FARPROC Entry(win::HMODULE module, const char* name);
   win::BOOL Free(win::HMODULE module);
   win::BOOL SetDefaultDirectories(win::DWORD flags);

@@ -114,7 +114,9 @@ class Machine final : public win::Api {
   win::HMODULE GetModuleHandleW(const win::WCHAR* name) override;
   win::DWORD GetModuleFileNameW(win::HMODULE module, win::WCHAR* buffer, win::DWORD size) override;
   win::UINT GetSystemDirectoryW(win::WCHAR* buffer, win::UINT size) override;
-  win::HMODULE LoadLibraryW(const win::WCHAR* path) override { return libraries.Load(path); }
+  win::HMODULE LoadLibraryW(const win::WCHAR* path) override {
+    return libraries.Load(path, modulePath.substr(0, modulePath.rfind(u'\\')), systemDirectory);
+  }
   win::FARPROC GetProcAddress(win::HMODULE module, const char* name) override {
     return libraries.Entry(module, name);
   }

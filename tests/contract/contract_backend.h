@@ -29,4 +29,21 @@ struct ExitingProgram {
 };
 ExitingProgram ProgramExitingWith(win::DWORD code);
 
+// A program at a full path of its own that records the command line it was
+// started with; `Recorded` waits (a few seconds at most) for a start and
+// answers that command line, or empty when none came.
+std::u16string RecordingProgram();
+std::u16string Recorded(const std::u16string& program);
+
+// Whether the test process is a 64-bit one (never under WOW64), and whether it
+// runs under WOW64, found out without IsWow64Process: the machine's own
+// processor against the process's size.
+bool Is64BitProcess();
+bool UnderWow64();
+
+// A library with no entries the product asks for, put under `name` in the
+// folder `folder` below the test program's own folder ("" for that folder);
+// answers its full path.
+std::u16string PlantLibrary(const std::u16string& folder, const std::u16string& name);
+
 }  // namespace contract

@@ -34,4 +34,28 @@ ExitingProgram ProgramExitingWith(win::DWORD code) {
   return {program, u"/c exit"};  // the script, not the arguments, sets the code
 }
 
+std::u16string RecordingProgram() {
+  std::u16string program = u"C:\\Users\\Deployer\\Downloads\\recorder.exe";
+  Machine().Script(program, {});
+  return program;
+}
+
+std::u16string Recorded(const std::u16string& program) {
+  for (auto it = Machine().starts.rbegin(); it != Machine().starts.rend(); ++it)
+    if (it->file == program) return u"\"" + program + u"\" " + it->parameters;
+  return u"";
+}
+
+bool Is64BitProcess() { return false; }  // the simulated machine runs a 32-bit program
+bool UnderWow64() { return Machine().wow64; }
+
+std::u16string PlantLibrary(const std::u16string& folder, const std::u16string& name) {
+  const std::u16string& module = Machine().modulePath;
+  std::u16string path = module.substr(0, module.rfind(u'\\'));
+  if (!folder.empty()) path += u'\\' + folder;
+  path += u'\\' + name;
+  Machine().AddLibrary(path, {});
+  return path;
+}
+
 }  // namespace contract

@@ -52,4 +52,56 @@ ExitingProgram ProgramExitingWith(win::DWORD code) {
   return {win::SystemFilePath(u"cmd.exe"), u"/c exit " + digits};
 }
 
+namespace {
+// The test program's own folder, without a trailing backslash.
+std::u16string ProgramFolder() {
+  wchar_t path[MAX_PATH];
+  DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::u16string text(reinterpret_cast<const char16_t*>(path), n);
+  return text.substr(0, text.rfind(u'\\'));
+}
+}  // namespace
+
+// planted.exe (built beside the tests) records its command line in
+// "<its name>.ran" in its current folder, which it inherits from the test.
+std::u16string RecordingProgram() {
+  std::u16string program = ProgramFolder() + u"\\recorder.exe";
+  ::CopyFileW(W(ProgramFolder() + u"\\planted.exe"), W(program), FALSE);
+  ::DeleteFileW(L"recorder.exe.ran");
+  return program;
+}
+
+std::u16string Recorded(const std::u16string&) {
+  for (int attempt = 0; attempt < 100; ++attempt, ::Sleep(100)) {
+    HANDLE f = ::CreateFileW(L"recorder.exe.ran", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) continue;
+    char16_t text[1024];
+    DWORD got = 0;
+    BOOL read = ::ReadFile(f, text, sizeof text, &got, nullptr);
+    ::CloseHandle(f);
+    if (read && got > 0) return std::u16string(text, got / sizeof(char16_t));
+  }
+  return u"";
+}
+
+bool Is64BitProcess() { return sizeof(void*) == 8; }
+bool UnderWow64() {
+  SYSTEM_INFO native;
+  ::GetNativeSystemInfo(&native);
+  return !Is64BitProcess() && native.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL;
+}
+
+// planted_dll.dll (built beside the tests) under another name.
+std::u16string PlantLibrary(const std::u16string& folder, const std::u16string& name) {
+  std::u16string path = ProgramFolder();
+  if (!folder.empty()) {
+    path += u'\\' + folder;
+    ::CreateDirectoryW(W(path), nullptr);
+  }
+  path += u'\\' + name;
+  ::CopyFileW(W(ProgramFolder() + u"\\planted_dll.dll"), W(path), FALSE);
+  return path;
+}
+
 }  // namespace contract

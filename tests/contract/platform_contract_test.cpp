@@ -128,6 +128,66 @@ TEST_F(PlatformContract, StartOfAMissingProgramFailsWithoutAHandle) {
   EXPECT_LE(result, 32u);
 }
 
+// The uninstall start runs the program it names with its parameters, with
+// either verb the removal uses, and answers a value above 32.
+TEST_F(PlatformContract, UninstallStartRunsTheNamedProgram) {
+  for (const char16_t* verb : {u"", u"runas"}) {
+    SCOPED_TRACE(verb[0] == 0 ? "no verb" : "runas");
+    std::u16string program = contract::RecordingProgram();
+    auto result = reinterpret_cast<win::ULONG_PTR>(win::Sys().ShellExecuteW(
+        nullptr, verb, program.c_str(), u" /x{11111111-2222-3333-4444-555555555555} /qn", nullptr,
+        win::SW_SHOWNORMAL));
+    EXPECT_GT(result, 32u);
+    std::u16string line = contract::Recorded(program);
+    std::u16string tail = u" /x{11111111-2222-3333-4444-555555555555} /qn";
+    ASSERT_GE(line.size(), tail.size());
+    EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
+  }
+}
+
+// IsWow64Process answers what the process is, and fails on a handle that is none.
+TEST_F(PlatformContract, Wow64AnswersWhatTheProcessIs) {
+  win::BOOL wow64 = 7;
+  EXPECT_EQ(win::Sys().IsWow64Process(reinterpret_cast<win::HANDLE>(0x1234), &wow64), 0);
+  if (contract::Is64BitProcess())
+    GTEST_SKIP() << "a 64-bit process never runs under WOW64: only the 32-bit build can show it";
+  ASSERT_NE(win::Sys().IsWow64Process(win::Sys().GetCurrentProcess(), &wow64), 0);
+  EXPECT_EQ(wow64 != 0, contract::UnderWow64());
+}
+
+// What the program's library search finds by a bare name: a library in the
+// folder SetDllDirectoryW names until "" takes it out again, one beside the
+// program until the search is restricted to the system folder; by full path
+// the library still loads afterwards. The steps build on each other in this order.
+TEST_F(PlatformContract, LibrarySearchBeforeAndAfterItIsRestricted) {
+  win::Api& p = win::Sys();
+  auto loadsBare = [&](const char16_t* name) {
+    win::HMODULE module = p.LoadLibraryW(name);
+    if (module != nullptr) p.FreeLibrary(module);
+    return module != nullptr;
+  };
+  contract::PlantLibrary(u"", u"beside-before.dll");
+  contract::PlantLibrary(u"", u"beside-after.dll");
+  std::u16string folder = contract::PlantLibrary(u"libs", u"named-before.dll");
+  contract::PlantLibrary(u"libs", u"named-after.dll");
+  folder.resize(folder.rfind(u'\\'));
+
+  EXPECT_TRUE(loadsBare(u"beside-before.dll"));
+  ASSERT_NE(p.SetDllDirectoryW(folder.c_str()), 0);
+  EXPECT_TRUE(loadsBare(u"named-before.dll"));
+  ASSERT_NE(p.SetDllDirectoryW(u""), 0);
+  EXPECT_FALSE(loadsBare(u"named-after.dll"));
+
+  ASSERT_NE(p.SetDefaultDllDirectories(win::LOAD_LIBRARY_SEARCH_SYSTEM32), 0);
+  EXPECT_FALSE(loadsBare(u"beside-after.dll"));
+  std::u16string full = contract::PlantLibrary(u"", u"beside-after.dll");
+  win::HMODULE byPath = p.LoadLibraryW(full.c_str());
+  EXPECT_NE(byPath, nullptr);
+  if (byPath != nullptr) {
+    EXPECT_NE(p.FreeLibrary(byPath), 0);
+  }
+}
+
 // The installer run reads a child's exit code in full, whatever its size.
 TEST_F(PlatformContract, RunAndWaitReadsTheExitCode) {
   for (win::DWORD code : {0u, 1603u, 3010u, 65536u}) {
@@ -135,6 +195,37 @@ TEST_F(PlatformContract, RunAndWaitReadsTheExitCode) {
     contract::ExitingProgram p = contract::ProgramExitingWith(code);
     EXPECT_EQ(RunAndWait(p.arguments, p.program), code);
   }
+}
+
+// The owner of every handle: a move hands the handle over and releases the
+// one it replaces, exactly once; a move onto itself keeps what it holds.
+std::vector<int> released;
+struct CountingTraits {
+  using Handle = int;
+  static Handle Empty() { return 0; }
+  static void Close(Handle handle) { released.push_back(handle); }
+};
+using Owner = win::ScopedHandle<CountingTraits>;
+
+TEST(ScopedHandleContract, MovesHandOverAndReleaseOnce) {
+  released.clear();
+  {
+    Owner a(1), b(2);
+    a = std::move(b);
+    EXPECT_EQ(released, std::vector<int>{1});
+    EXPECT_EQ(a.Get(), 2);
+    EXPECT_FALSE(b.IsValid());
+    Owner& same = a;
+    a = std::move(same);
+    EXPECT_EQ(a.Get(), 2);
+    EXPECT_EQ(released, std::vector<int>{1});
+    Owner c(std::move(a));
+    EXPECT_EQ(c.Get(), 2);
+    EXPECT_FALSE(a.IsValid());
+    *c.Receive() = 3;  // an out-parameter: what was held is released first
+    EXPECT_EQ(released, (std::vector<int>{1, 2}));
+  }
+  EXPECT_EQ(released, (std::vector<int>{1, 2, 3}));
 }
 
 }  // namespace
