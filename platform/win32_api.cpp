@@ -14,21 +14,12 @@ namespace {
 // the libraries they import in turn, before the program could take its own
 // folder out of the library search, so a library planted beside Setup.exe
 // under one of their names would be loaded. They are loaded on first use,
-// by full path in the system folder, after the search was restricted.
-// The path is built by the product's own SystemFilePath, asking this layer.
+// by full path in the system folder (built by the product's own
+// SystemFilePath), after the search was restricted.
 HMODULE SystemLibrary(const WString& name) {
   WString path = SystemFilePath(name, RealApi());
   if (path.empty()) return nullptr;
   return reinterpret_cast<HMODULE>(::LoadLibraryW(reinterpret_cast<const wchar_t*>(path.c_str())));
-}
-
-HMODULE Advapi32() {
-  static HMODULE library = SystemLibrary(u"advapi32.dll");
-  return library;
-}
-HMODULE Shell32() {
-  static HMODULE library = SystemLibrary(u"shell32.dll");
-  return library;
 }
 
 // The entry `name` of `library`, or null when either is missing.
@@ -39,11 +30,26 @@ Fn Entry(HMODULE library, const char* name) {
       reinterpret_cast<void*>(::GetProcAddress(reinterpret_cast<::HMODULE>(library), name)));
 }
 
-// The status a registry call answers when ADVAPI32 cannot be had.
-constexpr LONG kModuleNotFound = 126;
+// What this layer finds of the system's optional parts: the libraries it loads
+// at run time and the KERNEL32 entries that older systems lack. The real
+// platform's are the system's own; the lacking one names parts that are never
+// there, to show what the layer answers on a system without them.
+struct SystemParts {
+  const char16_t* advapi32;
+  const char16_t* shell32;
+  const char* isWow64Process;
+  const char* setDefaultDllDirectories;
+  const char* setDllDirectoryW;
+};
+constexpr SystemParts kSystemParts{u"advapi32.dll", u"shell32.dll", "IsWow64Process",
+                                   "SetDefaultDllDirectories", "SetDllDirectoryW"};
+constexpr SystemParts kLackingParts{u"pellworth-absent-advapi32.dll",
+                                    u"pellworth-absent-shell32.dll", "PellworthAbsentEntry",
+                                    "PellworthAbsentEntry", "PellworthAbsentEntry"};
 
+// The Win32 function `function` of the library `library` (a member below).
 #define SYSTEM_ENTRY(library, function) \
-  static const auto fn = Entry<decltype(&::function)>(library(), #function)
+  const auto fn = Entry<decltype(&::function)>(library(), #function)
 
 const wchar_t* W(const WCHAR* text) { return reinterpret_cast<const wchar_t*>(text); }
 wchar_t* W(WCHAR* text) { return reinterpret_cast<wchar_t*>(text); }
@@ -53,21 +59,21 @@ HMODULE Ours(::HMODULE module) { return reinterpret_cast<HMODULE>(module); }
 
 class Win32Api final : public Api {
  public:
+  explicit Win32Api(const SystemParts& parts) : parts_(parts) {}
+
   HANDLE GetCurrentProcess() override { return ::GetCurrentProcess(); }
   BOOL IsWow64Process(HANDLE process, BOOL* wow64) override {
     // Looked up at run time: Windows XP before SP2 has no such entry, and a
     // system without it has no WOW64 either.
-    using Fn = ::BOOL(WINAPI*)(::HANDLE, ::PBOOL);
-    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+    auto fn = Kernel32Entry<::BOOL(WINAPI*)(::HANDLE, ::PBOOL)>(parts_.isWow64Process);
     if (fn == nullptr) {
-      *wow64 = 0;
-      return 1;
+      *wow64 = FALSE;
+      return TRUE;
     }
-    ::BOOL result = 0;
-    if (!fn(process, &result)) return 0;
+    ::BOOL result = FALSE;
+    if (!fn(process, &result)) return FALSE;
     *wow64 = result;
-    return 1;
+    return TRUE;
   }
   const WCHAR* GetCommandLineW() override {
     return reinterpret_cast<const WCHAR*>(::GetCommandLineW());
@@ -118,15 +124,11 @@ class Win32Api final : public Api {
   // Both looked up at run time: XP before SP1 lacks the second, and XP, Vista
   // and 7 without their updates lack the first.
   BOOL SetDefaultDllDirectories(DWORD flags) override {
-    using Fn = ::BOOL(WINAPI*)(::DWORD);
-    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    auto fn = Kernel32Entry<::BOOL(WINAPI*)(::DWORD)>(parts_.setDefaultDllDirectories);
     return fn != nullptr && fn(flags);
   }
   BOOL SetDllDirectoryW(const WCHAR* path) override {
-    using Fn = ::BOOL(WINAPI*)(::LPCWSTR);
-    auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDllDirectoryW")));
+    auto fn = Kernel32Entry<::BOOL(WINAPI*)(::LPCWSTR)>(parts_.setDllDirectoryW);
     return fn != nullptr && fn(W(path));
   }
 
@@ -134,14 +136,14 @@ class Win32Api final : public Api {
                      HKEY* result) override {
     SYSTEM_ENTRY(Advapi32, RegOpenKeyExW);
     ::HKEY opened = nullptr;
-    LONG status = fn ? fn(K(parent), W(subKey), options, access, &opened) : kModuleNotFound;
+    LONG status = fn ? fn(K(parent), W(subKey), options, access, &opened) : ERROR_MOD_NOT_FOUND;
     *result = status == 0 ? reinterpret_cast<HKEY>(opened) : nullptr;
     return status;
   }
   LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
                         BYTE* data, DWORD* size) override {
     SYSTEM_ENTRY(Advapi32, RegQueryValueExW);
-    if (!fn) return kModuleNotFound;
+    if (!fn) return ERROR_MOD_NOT_FOUND;
     return fn(K(key), W(valueName), reinterpret_cast<::LPDWORD>(reserved),
                               reinterpret_cast<::LPDWORD>(type), data,
                               reinterpret_cast<::LPDWORD>(size));
@@ -151,7 +153,7 @@ class Win32Api final : public Api {
                         DWORD* values, DWORD* maxValueNameChars, DWORD* maxValueBytes,
                         DWORD* securityDescriptorBytes, FILETIME* lastWrite) override {
     SYSTEM_ENTRY(Advapi32, RegQueryInfoKeyW);
-    if (!fn) return kModuleNotFound;
+    if (!fn) return ERROR_MOD_NOT_FOUND;
     auto d = [](DWORD* p) { return reinterpret_cast<::LPDWORD>(p); };
     return fn(K(key), W(className), d(classChars), d(reserved), d(subKeys),
                               d(maxSubKeyChars), d(maxClassChars), d(values),
@@ -161,7 +163,7 @@ class Win32Api final : public Api {
   LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameChars, DWORD* reserved,
                      WCHAR* className, DWORD* classChars, FILETIME* lastWrite) override {
     SYSTEM_ENTRY(Advapi32, RegEnumKeyExW);
-    if (!fn) return kModuleNotFound;
+    if (!fn) return ERROR_MOD_NOT_FOUND;
     return fn(K(key), index, W(name), reinterpret_cast<::LPDWORD>(nameChars),
                            reinterpret_cast<::LPDWORD>(reserved), W(className),
                            reinterpret_cast<::LPDWORD>(classChars),
@@ -169,11 +171,11 @@ class Win32Api final : public Api {
   }
   LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey) override {
     SYSTEM_ENTRY(Advapi32, RegDeleteKeyW);
-    return fn ? fn(K(key), W(subKey)) : kModuleNotFound;
+    return fn ? fn(K(key), W(subKey)) : ERROR_MOD_NOT_FOUND;
   }
   LONG RegCloseKey(HKEY key) override {
     SYSTEM_ENTRY(Advapi32, RegCloseKey);
-    return fn ? fn(K(key)) : kModuleNotFound;
+    return fn ? fn(K(key)) : ERROR_MOD_NOT_FOUND;
   }
 
   BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override {
@@ -203,6 +205,27 @@ class Win32Api final : public Api {
   BOOL CloseHandle(HANDLE handle) override { return ::CloseHandle(handle); }
   void Sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
   void OutputDebugStringW(const WCHAR* text) override { ::OutputDebugStringW(W(text)); }
+
+ private:
+  // Each loaded once, on first use.
+  HMODULE Advapi32() {
+    if (!advapi32Tried_) advapi32_ = SystemLibrary(parts_.advapi32), advapi32Tried_ = true;
+    return advapi32_;
+  }
+  HMODULE Shell32() {
+    if (!shell32Tried_) shell32_ = SystemLibrary(parts_.shell32), shell32Tried_ = true;
+    return shell32_;
+  }
+  template <typename Fn>
+  Fn Kernel32Entry(const char* name) {
+    return Entry<Fn>(Ours(::GetModuleHandleW(L"kernel32.dll")), name);
+  }
+
+  const SystemParts& parts_;
+  HMODULE advapi32_ = nullptr;
+  HMODULE shell32_ = nullptr;
+  bool advapi32Tried_ = false;
+  bool shell32Tried_ = false;
 };
 
 #undef SYSTEM_ENTRY
@@ -210,7 +233,12 @@ class Win32Api final : public Api {
 }  // namespace
 
 Api& RealApi() {
-  static Win32Api api;
+  static Win32Api api(kSystemParts);
+  return api;
+}
+
+Api& RealApiLackingOptionalParts() {
+  static Win32Api api(kLackingParts);
   return api;
 }
 

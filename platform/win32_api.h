@@ -7,5 +7,10 @@ namespace win {
 
 // The one instance of the real platform for this process.
 Api& RealApi();
+// The real platform as a system without its optional parts answers: ADVAPI32
+// and SHELL32 that cannot be loaded, a KERNEL32 without IsWow64Process (XP
+// before SP2), SetDllDirectoryW (XP before SP1) and SetDefaultDllDirectories
+// (XP, unpatched Vista and 7). For the contract tests of those answers.
+Api& RealApiLackingOptionalParts();
 
 }  // namespace win

@@ -10,7 +10,7 @@
 #define PELLWORTH_WIN32_NUMBERS(X)                                                          \
   X(TRUE) X(FALSE)                                                                          \
   X(ERROR_SUCCESS) X(ERROR_FILE_NOT_FOUND) X(ERROR_ACCESS_DENIED) X(ERROR_INVALID_HANDLE)   \
-  X(ERROR_INVALID_PARAMETER) X(ERROR_MORE_DATA) X(ERROR_NO_MORE_ITEMS)                      \
+  X(ERROR_INVALID_PARAMETER) X(ERROR_MOD_NOT_FOUND) X(ERROR_MORE_DATA) X(ERROR_NO_MORE_ITEMS)                      \
   X(KEY_QUERY_VALUE) X(KEY_ENUMERATE_SUB_KEYS) X(KEY_READ) X(KEY_ALL_ACCESS)                 \
   X(KEY_WOW64_64KEY) X(KEY_WOW64_32KEY)                                                     \
   X(REG_NONE) X(REG_SZ) X(REG_EXPAND_SZ) X(REG_BINARY) X(REG_DWORD) X(REG_MULTI_SZ)         \

@@ -152,6 +152,17 @@ def make_real_tree(work, mode):
     subprocess.run(["ninja", "-C", build, "contract_tests"], check=True, capture_output=True)
     subprocess.run(["bash", "-c", f"source {HARNESS} && wine_prefix {work}/wine"], check=True,
                    capture_output=True)
+    # Each case in a process of its own, as ctest runs them: a case may change
+    # the process for good (the library search, once restricted, stays so).
+    listed = wine(f"{work}/wine", f"cd {build}/bin && \"$(wine_loader)\" contract_tests.exe "
+                  "--gtest_list_tests").stdout.decode().replace("\r", "")
+    cases, suite = [], ""
+    for line in listed.splitlines():
+        if line and not line.startswith(" ") and line.endswith("."):
+            suite = line
+        elif line.startswith("  "):
+            cases.append(suite + line.split()[0])
+    (build / "cases.txt").write_text("\n".join(cases) + "\n")
     if run_real(work, build) != "survived":
         raise SystemExit("the contract suite fails under Wine before any change: nothing to measure")
     return tree, build
@@ -160,8 +171,9 @@ def make_real_tree(work, mode):
 def run_real(work, build):
     """The whole contract suite under Wine: 'killed' when it fails or hangs."""
     try:
-        done = wine(f"{work}/wine", f"cd {build}/bin && \"$(wine_loader)\" contract_tests.exe "
-                    "--gtest_brief=1; code=$?; wineserver -k; exit $code", timeout=300)
+        done = wine(f"{work}/wine", f"cd {build}/bin && code=0 && while read -r case; do "
+                    "\"$(wine_loader)\" contract_tests.exe --gtest_brief=1 --gtest_filter=\"$case\" "
+                    "|| { code=1; break; }; done < ../cases.txt; wineserver -k; exit $code", timeout=300)
     except subprocess.TimeoutExpired:
         wine(f"{work}/wine", "wineserver -k")
         return "killed"

@@ -42,8 +42,12 @@ done
 
 # The contract suite against the real layer, each build in a fresh prefix.
 if [ "$PELLWORTH_WINE_ARCH" = win32 ]; then
-  rm -rf build/windows-tests/wine
+  rm -rf build/windows-tests/wine build/windows-tests/wine-wow64
   ctest --preset windows-tests --timeout 600 --output-junit "$report/windows-tests.xml"
+  # The 32-bit build under WOW64, where IsWow64Process must say so.
+  PELLWORTH_TEST_WINE_ROOT=$PWD/build/windows-tests/wine-wow64 PELLWORTH_TEST_WINE_KIND=wow64 \
+    ctest --preset windows-tests --timeout 600 -R '^PlatformContract\.Wow64' \
+    --output-junit "$report/windows-tests-wow64.xml"
 fi
 rm -rf build/windows64-tests/wine
 PELLWORTH_WINE_ARCH=win64 ctest --preset windows64-tests --timeout 600 \

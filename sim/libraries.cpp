@@ -75,6 +75,7 @@ win::BOOL Libraries::SetDefaultDirectories(win::DWORD flags) {
 }
 
 win::BOOL Libraries::SetDirectory(const win::WCHAR* path) {
+  if (!hasSetDllDirectoryW) return win::FALSE;
   dllDirectory = FromPtr(path);
   return win::TRUE;
 }

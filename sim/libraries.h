@@ -11,7 +11,8 @@
 //    at an address of its own; any other name, or a library not loaded,
 //    answers null. Every name asked for is recorded.
 //  - SetDefaultDllDirectories fails where the system lacks it
-//    (hasSetDefaultDllDirectories false: XP, unpatched Vista and 7).
+//    (hasSetDefaultDllDirectories false: XP, unpatched Vista and 7), and so
+//    does SetDllDirectoryW (hasSetDllDirectoryW false: XP before SP1).
 #pragma once
 
 #include <map>
@@ -33,6 +34,7 @@ class Libraries {
   std::vector<win::WString> loads;       // every LoadLibraryW argument, in order
   std::vector<std::string> lookups;      // every GetProcAddress name, in order
   bool hasSetDefaultDllDirectories = true;
+  bool hasSetDllDirectoryW = true;  // false: XP before SP1
   std::optional<win::DWORD> defaultDllDirectories;  // what the search was restricted to
   std::optional<win::WString> dllDirectory;         // what SetDllDirectoryW was given
 

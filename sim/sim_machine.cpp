@@ -50,6 +50,7 @@ void Machine::SetDword(win::HKEY root, const win::WString& path, const win::WStr
 win::HANDLE Machine::GetCurrentProcess() { return reinterpret_cast<win::HANDLE>(kCurrentProcess); }
 
 win::BOOL Machine::IsWow64Process(win::HANDLE process, win::BOOL* result) {
+  if (!hasIsWow64Process) return *result = win::FALSE, win::TRUE;
   if (process != reinterpret_cast<win::HANDLE>(kCurrentProcess) && !processes.Holds(process))
     return win::FALSE;
   *result = wow64 ? win::TRUE : win::FALSE;
@@ -57,7 +58,7 @@ win::BOOL Machine::IsWow64Process(win::HANDLE process, win::BOOL* result) {
 }
 
 win::WCHAR** Machine::CommandLineToArgvW(const win::WCHAR* text, int* argc) {
-  if (text == nullptr || argc == nullptr) return nullptr;
+  if (!systemLibrariesLoad || text == nullptr || argc == nullptr) return nullptr;
   std::vector<win::WString> strings = SplitCommandLine(text, modulePath);
   *argc = static_cast<int>(strings.size());
   return vectors.Make(std::move(strings));

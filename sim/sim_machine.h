@@ -50,6 +50,13 @@ class Machine final : public win::Api {
 
   // ---- The machine's facts (set them before the run).
   bool wow64 = false;
+  // A KERNEL32 without IsWow64Process (XP before SP2): the layer answers
+  // success and "not WOW64" for any handle.
+  bool hasIsWow64Process = true;
+  // ADVAPI32 and SHELL32 cannot be loaded from the system folder: every Reg*
+  // call answers ERROR_MOD_NOT_FOUND, CommandLineToArgvW null,
+  // ShellExecuteExW FALSE without a handle, ShellExecuteW 2.
+  bool systemLibrariesLoad = true;
   OsVersion os;
   win::WString commandLine = u"Setup.exe";
   win::WString modulePath = u"C:\\Users\\Deployer\\Downloads\\Setup.exe";
@@ -127,10 +134,12 @@ class Machine final : public win::Api {
   win::BOOL SetDllDirectoryW(const win::WCHAR* path) override { return libraries.SetDirectory(path); }
   win::LONG RegOpenKeyExW(win::HKEY parent, const win::WCHAR* subKey, win::DWORD options,
                           win::REGSAM access, win::HKEY* result) override {
+    if (!systemLibrariesLoad) return *result = nullptr, win::ERROR_MOD_NOT_FOUND;
     return registry.Open(parent, subKey, options, access, result, NextHandle());
   }
   win::LONG RegQueryValueExW(win::HKEY key, const win::WCHAR* valueName, win::DWORD* reserved,
                              win::DWORD* type, win::BYTE* data, win::DWORD* size) override {
+    if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
     return registry.QueryValue(key, valueName, reserved, type, data, size);
   }
   win::LONG RegQueryInfoKeyW(win::HKEY key, win::WCHAR* className, win::DWORD* classChars,
@@ -138,6 +147,7 @@ class Machine final : public win::Api {
                              win::DWORD* maxClassChars, win::DWORD* values,
                              win::DWORD* maxValueNameChars, win::DWORD* maxValueBytes,
                              win::DWORD* securityDescriptorBytes, win::FILETIME* lastWrite) override {
+    if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
     return registry.QueryInfo(key, className, classChars, reserved, subKeys, maxSubKeyChars,
                               maxClassChars, values, maxValueNameChars, maxValueBytes,
                               securityDescriptorBytes, lastWrite);
@@ -145,18 +155,24 @@ class Machine final : public win::Api {
   win::LONG RegEnumKeyExW(win::HKEY key, win::DWORD index, win::WCHAR* name, win::DWORD* nameChars,
                           win::DWORD*, win::WCHAR* className, win::DWORD* classChars,
                           win::FILETIME* lastWrite) override {
+    if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
     return registry.EnumKey(key, index, name, nameChars, className, classChars, lastWrite);
   }
   win::LONG RegDeleteKeyW(win::HKEY key, const win::WCHAR* subKey) override {
+    if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
     return registry.DeleteKey(key, subKey);
   }
-  win::LONG RegCloseKey(win::HKEY key) override { return registry.Close(key); }
+  win::LONG RegCloseKey(win::HKEY key) override {
+    return systemLibrariesLoad ? registry.Close(key) : win::ERROR_MOD_NOT_FOUND;
+  }
   win::BOOL ShellExecuteExW(win::SHELLEXECUTEINFOW* info) override {
+    if (!systemLibrariesLoad) return info->hProcess = nullptr, win::FALSE;
     return processes.StartEx(info, NextHandle());
   }
   win::HINSTANCE ShellExecuteW(win::HWND owner, const win::WCHAR* verb, const win::WCHAR* file,
                                const win::WCHAR* parameters, const win::WCHAR* directory,
                                int show) override {
+    if (!systemLibrariesLoad) return reinterpret_cast<win::HINSTANCE>(std::uintptr_t{2});
     return processes.Start(owner, verb, file, parameters, directory, show);
   }
   win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override {

@@ -12,6 +12,10 @@ namespace contract {
 
 const char* BackendName();
 win::Api& Platform();
+// The same platform as a system without its optional parts: ADVAPI32 and
+// SHELL32 that cannot be loaded, and a KERNEL32 without IsWow64Process,
+// SetDllDirectoryW and SetDefaultDllDirectories.
+win::Api& PlatformLackingOptionalParts();
 // A key of the test's own below HKEY_CURRENT_USER, made empty for each test.
 win::HKEY TestRoot();
 std::u16string TestKey();

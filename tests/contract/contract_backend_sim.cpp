@@ -12,6 +12,17 @@ sim::Machine& Machine() {
 
 const char* BackendName() { return "simulated machine"; }
 win::Api& Platform() { return Machine(); }
+win::Api& PlatformLackingOptionalParts() {
+  static sim::Machine* lacking = [] {
+    auto* m = new sim::Machine();
+    m->hasIsWow64Process = false;
+    m->systemLibrariesLoad = false;
+    m->libraries.hasSetDefaultDllDirectories = false;
+    m->libraries.hasSetDllDirectoryW = false;
+    return m;
+  }();
+  return *lacking;
+}
 win::HKEY TestRoot() { return win::HKeyCurrentUser(); }
 std::u16string TestKey() { return u"Software\\PellworthContract"; }
 

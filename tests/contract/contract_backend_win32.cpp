@@ -11,6 +11,7 @@ const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_
 
 const char* BackendName() { return "Win32"; }
 win::Api& Platform() { return win::RealApi(); }
+win::Api& PlatformLackingOptionalParts() { return win::RealApiLackingOptionalParts(); }
 win::HKEY TestRoot() { return win::HKeyCurrentUser(); }
 std::u16string TestKey() { return u"Software\\PellworthContract"; }
 

@@ -145,10 +145,12 @@ TEST_F(PlatformContract, UninstallStartRunsTheNamedProgram) {
   }
 }
 
-// IsWow64Process answers what the process is, and fails on a handle that is none.
+// IsWow64Process answers what the process is, and fails on a handle that is
+// none, leaving the answer untouched.
 TEST_F(PlatformContract, Wow64AnswersWhatTheProcessIs) {
   win::BOOL wow64 = 7;
   EXPECT_EQ(win::Sys().IsWow64Process(reinterpret_cast<win::HANDLE>(0x1234), &wow64), 0);
+  EXPECT_EQ(wow64, 7);
   if (contract::Is64BitProcess())
     GTEST_SKIP() << "a 64-bit process never runs under WOW64: only the 32-bit build can show it";
   ASSERT_NE(win::Sys().IsWow64Process(win::Sys().GetCurrentProcess(), &wow64), 0);
@@ -186,6 +188,51 @@ TEST_F(PlatformContract, LibrarySearchBeforeAndAfterItIsRestricted) {
   if (byPath != nullptr) {
     EXPECT_NE(p.FreeLibrary(byPath), 0);
   }
+}
+
+// What each call answers on a system without the optional parts: the
+// product reads these as "not WOW64", "no restriction possible", a failed
+// registry read and a program that did not start.
+TEST(PlatformLackingContract, AnswersOfASystemWithoutOptionalParts) {
+  win::ScopedSys sys{contract::PlatformLackingOptionalParts()};
+  win::Api& p = win::Sys();
+  win::BOOL wow64 = 7;
+  EXPECT_EQ(p.IsWow64Process(p.GetCurrentProcess(), &wow64), 1);
+  EXPECT_EQ(wow64, 0);
+  EXPECT_EQ(p.SetDefaultDllDirectories(win::LOAD_LIBRARY_SEARCH_SYSTEM32), 0);
+  EXPECT_EQ(p.SetDllDirectoryW(u""), 0);
+  int argc = 7;
+  EXPECT_EQ(p.CommandLineToArgvW(u"Setup.exe /x", &argc), nullptr);
+  EXPECT_EQ(argc, 7);
+
+  win::HKEY key = reinterpret_cast<win::HKEY>(0x1234);
+  EXPECT_EQ(p.RegOpenKeyExW(contract::TestRoot(), contract::TestKey().c_str(), 0, win::KEY_READ, &key),
+            win::ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(key, nullptr);
+  win::HKEY root = contract::TestRoot();
+  win::DWORD type = 0, size = 4, count = 0, chars = 8;
+  win::BYTE data[4];
+  win::WCHAR name[8];
+  EXPECT_EQ(p.RegQueryValueExW(root, u"v", nullptr, &type, data, &size), win::ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(p.RegQueryInfoKeyW(root, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr),
+            win::ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(p.RegEnumKeyExW(root, 0, name, &chars, nullptr, nullptr, nullptr, nullptr),
+            win::ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(p.RegDeleteKeyW(root, u"absent"), win::ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(p.RegCloseKey(root), win::ERROR_MOD_NOT_FOUND);
+
+  std::u16string program = win::SystemFilePath(u"cmd.exe", p);
+  win::SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = win::SEE_MASK_NOCLOSEPROCESS;
+  info.lpFile = program.c_str();
+  info.hProcess = reinterpret_cast<win::HANDLE>(0x1234);
+  EXPECT_EQ(p.ShellExecuteExW(&info), 0);
+  EXPECT_EQ(info.hProcess, nullptr);
+  EXPECT_EQ(reinterpret_cast<win::ULONG_PTR>(
+                p.ShellExecuteW(nullptr, u"", program.c_str(), u"/c exit", nullptr, win::SW_HIDE)),
+            2u);
 }
 
 // The installer run reads a child's exit code in full, whatever its size.
