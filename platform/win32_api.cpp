@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include <windows.h>
 #include <shellapi.h>
@@ -207,14 +208,14 @@ class Win32Api final : public Api {
   void OutputDebugStringW(const WCHAR* text) override { ::OutputDebugStringW(W(text)); }
 
  private:
-  // Each loaded once, on first use.
+  // Each loaded once, on first use (null when it cannot be had).
   HMODULE Advapi32() {
-    if (!advapi32Tried_) advapi32_ = SystemLibrary(parts_.advapi32), advapi32Tried_ = true;
-    return advapi32_;
+    if (!advapi32_) advapi32_ = SystemLibrary(parts_.advapi32);
+    return *advapi32_;
   }
   HMODULE Shell32() {
-    if (!shell32Tried_) shell32_ = SystemLibrary(parts_.shell32), shell32Tried_ = true;
-    return shell32_;
+    if (!shell32_) shell32_ = SystemLibrary(parts_.shell32);
+    return *shell32_;
   }
   template <typename Fn>
   Fn Kernel32Entry(const char* name) {
@@ -222,10 +223,8 @@ class Win32Api final : public Api {
   }
 
   const SystemParts& parts_;
-  HMODULE advapi32_ = nullptr;
-  HMODULE shell32_ = nullptr;
-  bool advapi32Tried_ = false;
-  bool shell32Tried_ = false;
+  std::optional<HMODULE> advapi32_;
+  std::optional<HMODULE> shell32_;
 };
 
 #undef SYSTEM_ENTRY

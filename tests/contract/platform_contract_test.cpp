@@ -160,7 +160,9 @@ TEST_F(PlatformContract, Wow64AnswersWhatTheProcessIs) {
 // What the program's library search finds by a bare name: a library in the
 // folder SetDllDirectoryW names until "" takes it out again, one beside the
 // program until the search is restricted to the system folder; by full path
-// the library still loads afterwards. The steps build on each other in this order.
+// the library still loads afterwards. The steps build on each other in this
+// order, in a process of its own (as ctest runs every case): a restriction,
+// once made, stays for the life of the process.
 TEST_F(PlatformContract, LibrarySearchBeforeAndAfterItIsRestricted) {
   win::Api& p = win::Sys();
   auto loadsBare = [&](const char16_t* name) {
