@@ -38,19 +38,30 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
+// Runs a bash script; answers its exit status and, when asked, what it printed.
+int Bash(const std::string& script, std::string* output = nullptr) {
+  std::string line = "bash -c " + Quote(script);
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
+  if (!pipe) return -1;
+  std::string text;
+  std::array<char, 4096> buffer;
+  size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) text.append(buffer.data(), n);
+  int status = pclose(pipe.release());
+  if (output != nullptr) *output = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 }  // namespace
 
 std::string Harness() { return Setting("PELLWORTH_WINE_HARNESS", PELLWORTH_WINE_HARNESS); }
 
 const std::string& Mode() {
   static const std::string mode = [] {
-    std::string line = "bash -c " + Quote("source " + Quote(Harness()) +
-                                          " && wine_mode && echo \"$PELLWORTH_WINE_ARCH\"");
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
-    char text[16] = {};
-    if (!pipe || std::fgets(text, sizeof text, pipe.get()) == nullptr) return std::string("none");
-    std::string answer = text;
-    while (!answer.empty() && answer.back() == '\n') answer.pop_back();
+    std::string answer;
+    if (Bash("source " + Quote(Harness()) + " && wine_mode && printf %s \"$PELLWORTH_WINE_ARCH\"",
+             &answer) != 0)
+      return std::string("none");
     return answer;
   }();
   return mode;
@@ -94,16 +105,7 @@ WinePrefix::~WinePrefix() {
 }
 
 int WinePrefix::Shell(const std::string& command, std::string* output) {
-  std::string line = "bash -c " + Quote(env_ + command);
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
-  if (!pipe) return -1;
-  std::string text;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) text.append(buffer.data(), n);
-  int status = pclose(pipe.release());
-  if (output != nullptr) *output = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return Bash(env_ + command, output);
 }
 
 RunResult WinePrefix::Start(const std::string& commandLine, const std::string& directory) {
