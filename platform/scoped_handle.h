@@ -70,5 +70,10 @@ using ScopedLibrary = ScopedHandle<LibraryTraits>;
 WString SystemDirectory(Api& api = Sys());
 // `file` in the system folder, or empty when that folder is unknown.
 WString SystemFilePath(const WString& file, Api& api = Sys());
+// Takes the program's own folder and the current folder out of the library
+// search, so that a library planted beside the program (in a downloads folder,
+// say) is never loaded by the system libraries it calls. Where the system
+// cannot search the system folder alone, at least the current folder goes.
+void RestrictLibrarySearch(Api& api = Sys());
 
 }  // namespace win

@@ -27,4 +27,8 @@ WString SystemFilePath(const WString& file, Api& api) {
   return dir + u'\\' + file;
 }
 
+void RestrictLibrarySearch(Api& api) {
+  if (!api.SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) api.SetDllDirectoryW(u"");
+}
+
 }  // namespace win

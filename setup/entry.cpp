@@ -4,20 +4,12 @@
 
 #include "dfc/environment.h"
 #include "platform/api.h"
+#include "platform/scoped_handle.h"
 #include "setup/installer_run.h"
 #include "setup/translate.h"
 #include "uninstall/uninstall_scanner.h"
 
 namespace {
-
-// Takes this program's own folder and the current folder out of the library
-// search, so that a library planted beside Setup.exe (in a downloads folder,
-// say) is never loaded by the system libraries it calls. Where the system
-// cannot search the system folder alone, at least the current folder goes.
-void RestrictLibrarySearch() {
-  if (!win::Sys().SetDefaultDllDirectories(win::LOAD_LIBRARY_SEARCH_SYSTEM32))
-    win::Sys().SetDllDirectoryW(u"");
-}
 
 // The gates on the environment snapshot. Answers RESULT_SUCCESS when the run
 // may go on, with `runElevated` taken from the snapshot before it goes.
@@ -51,7 +43,7 @@ ResultCode RunRemoval(const Translation& translation, bool runElevated) {
 }  // namespace
 
 ResultCode SetupMain(int, char**) {
-  RestrictLibrarySearch();
+  win::RestrictLibrarySearch();
 
   win::BOOL wow64 = win::FALSE;
   if (!win::Sys().IsWow64Process(win::Sys().GetCurrentProcess(), &wow64))

@@ -47,11 +47,23 @@ class ProductTest : public testing::Test {
     RemoveHostId(wine);
     ASSERT_FALSE(wine.RegistryValue(kHostIdKey, "HostID")) << "HostID left behind";
   }
-  // Every demo package removed, and the uninstalls ended.
+  // A shell command that prints the key names (product codes) of the
+  // Uninstall entries below `root` (HKLM, HKCU, or a shell word such as
+  // "$root") whose display name begins with Pellworth.
+  static std::string ListEntries(const std::string& root) {
+    return "wine_exec reg query \"" + root + "\\" + kUninstallKey + R"(" /s 2>/dev/null |
+        tr -d '\r' | awk '/^HKEY/ { key = $0; sub(/.*\\/, "", key) }
+                          /DisplayName +REG_SZ +Pellworth/ { print key }' | grep '^{')";
+  }
+  // Every product named Pellworth-something removed by its product code (the
+  // broken packages' too, an entry a test moved below HKCU as well), and the
+  // uninstalls ended.
   void RemoveProduct() {
-    wine.Shell(
-        "for p in normal nohostid fails; do wine_exec msiexec /x C:\\\\work\\\\pellworth-$p.msi /qn "
-        ">/dev/null 2>&1; done; wineserver -w");
+    wine.Shell("for root in HKLM HKCU; do " + ListEntries("$root") + R"( |
+        while read -r code; do
+          wine_exec msiexec /x "$code" /qn >/dev/null 2>&1
+          wine_exec reg delete "$root\)" + kUninstallKey + R"(\\$code" /f >/dev/null 2>&1
+        done; done; wineserver -w)");
   }
   // The product's entries in the Uninstall key, by display name.
   int InstalledCount() {

@@ -71,8 +71,9 @@ std::string WindowsBin() {
   return Setting("PELLWORTH_WINDOWS_BIN",
                  Mode() == "win64" ? PELLWORTH_WINDOWS_BIN_WIN64 : PELLWORTH_WINDOWS_BIN_WIN32);
 }
-std::string Packages() {
-  return Setting("PELLWORTH_PACKAGES", PELLWORTH_PACKAGES) + (Mode() == "win64" ? "/x64" : "");
+std::string Packages() { return PackagesOf(Mode() == "win64" ? "x64" : "x86"); }
+std::string PackagesOf(const std::string& processor) {
+  return Setting("PELLWORTH_PACKAGES", PELLWORTH_PACKAGES) + (processor == "x64" ? "/x64" : "");
 }
 
 WinePrefix::WinePrefix(bool wow64, const std::string& sharedRoot)
@@ -88,9 +89,14 @@ WinePrefix::WinePrefix(bool wow64, const std::string& sharedRoot)
   std::string work = HostPath("C:\\work");
   std::string make = "wine_prefix " + Quote(root_) + " " + Quote(WindowsBin()) +
                      (wow64 ? " wow64" : "") + " && mkdir -p " + Quote(work) + " && cp";
-  for (const char* file : {"Setup.exe", "runexit.exe", "planted.exe", "planted_dll.dll", "snapshot.exe"})
+  for (const char* file : {"Setup.exe", "CheckPackage.exe", "runexit.exe", "planted.exe",
+                           "planted_dll.dll", "snapshot.exe"})
     make += " " + Quote(WindowsBin() + "/" + file);
   make += " " + Quote(Packages()) + "/*.msi " + Quote(work);
+  // The packages of both processors as well, in C:\work\x86 and C:\work\x64.
+  for (const char* processor : {"x86", "x64"})
+    make += " && mkdir -p " + Quote(work + "/" + processor) + " && cp " +
+            Quote(PackagesOf(processor)) + "/*.msi " + Quote(work + "/" + processor);
   // A shared prefix is made by the first process that asks, under a lock, and kept.
   if (shared_) {
     std::string ready = Quote(root_ + "/ready");

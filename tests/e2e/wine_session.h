@@ -1,6 +1,7 @@
 // A throw-away Wine prefix for the end-to-end tests, and the runs made in it.
-// The real Setup.exe, the tools and the demo packages are copied to C:\work;
-// every exit code is read on the Windows side in full 32 bits.
+// The real Setup.exe, CheckPackage.exe, the tools and the mode's demo packages
+// are copied to C:\work, the packages of each processor to C:\work\x86 and
+// C:\work\x64; every exit code is read on the Windows side in full 32 bits.
 #pragma once
 
 #include <cstdint>
@@ -79,5 +80,6 @@ const std::string& Mode();
 std::string WindowsBin();
 std::string Harness();
 std::string Packages();
+std::string PackagesOf(const std::string& processor);  // "x86" or "x64"
 
 }  // namespace e2e

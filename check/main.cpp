@@ -1,0 +1,77 @@
+// CheckPackage.exe PACKAGE.msi: tells, before a package is deployed, whether
+// Setup.exe can install, confirm and remove the product with it. Prints one
+// line per finding on standard output ("error: ..." or "warning: ..."), and
+// nothing else there; a package it cannot read is named on standard error.
+//
+//   0  no errors (warnings allowed)
+//   1  one error or more
+//   2  the package could not be opened or read, or the command line is wrong
+//
+// It reads the package only: the file, the registry and the machine stay as
+// they were.
+#include "check/msi_package.h"
+#include "check/package_check.h"
+#include "platform/scoped_handle.h"
+#include "platform/win32_api.h"
+
+#include <string>
+
+#include <windows.h>
+
+namespace {
+
+constexpr int CHECK_PASSED = 0;
+constexpr int CHECK_FAILED = 1;
+constexpr int CHECK_UNREADABLE = 2;
+
+// One line on a standard handle: UTF-16 to a console, UTF-8 to a file or pipe.
+void PrintLine(DWORD which, const win::WString& text) {
+  HANDLE out = ::GetStdHandle(which);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+  std::wstring line(text.begin(), text.end());
+  line += L"\r\n";
+  DWORD mode = 0;
+  DWORD written = 0;
+  if (::GetConsoleMode(out, &mode)) {
+    ::WriteConsoleW(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return;
+  }
+  int bytes = ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string utf8(bytes > 0 ? bytes : 0, '\0');
+  if (bytes > 0)
+    ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &utf8[0], bytes,
+                          nullptr, nullptr);
+  ::WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+win::WString Ours(const wchar_t* text) {
+  std::wstring wide(text);
+  return win::WString(wide.begin(), wide.end());
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  win::SetSys(&win::RealApi());
+  // msi.dll and what it loads come from the system folder only.
+  win::RestrictLibrarySearch();
+  if (argc != 2) {
+    PrintLine(STD_ERROR_HANDLE, u"usage: CheckPackage.exe PACKAGE.msi");
+    return CHECK_UNREADABLE;
+  }
+  win::WString path = Ours(argv[1]);
+  check::PackageFacts facts;
+  win::WString failure;
+  if (win::DWORD status = check::ReadPackage(path, facts, failure); status != 0) {
+    PrintLine(STD_ERROR_HANDLE, u"CheckPackage: " + path + u": " + failure + u" (error " +
+                                    Ours(std::to_wstring(status).c_str()) + u")");
+    return CHECK_UNREADABLE;
+  }
+  bool errors = false;
+  for (const check::Finding& finding : check::CheckPackage(facts)) {
+    PrintLine(STD_OUTPUT_HANDLE, check::FindingLine(finding));
+    errors = errors || finding.error;
+  }
+  return errors ? CHECK_FAILED : CHECK_PASSED;
+}

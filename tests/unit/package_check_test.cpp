@@ -1,0 +1,107 @@
+// The package check's rules on facts that wixl's packages do not reach: how
+// formatted columns resolve, the per-machine question, conditions and forms.
+// (Real packages, one breach each, are checked under Wine end to end.)
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "check/package_check.h"
+
+namespace check {
+namespace {
+
+// The demo package's facts, as its tables hold them.
+PackageFacts Product() {
+  PackageFacts facts;
+  facts.platformTemplate = u"Intel;1033";
+  facts.properties = {{u"ProductName", u"Pellworth"},
+                      {u"ProductCode", u"{0E5D2C1B-8A7F-4E6D-9C5B-4A3F2E1D0C9B}"},
+                      {u"ALLUSERS", u"1"},
+                      {u"Manufacturer", u"Orvel"}};
+  facts.registry = {{u"reg1", 2, u"SOFTWARE\\Orvel\\TAVRELQ", u"HostID", u"[PAT]", u"HostId"}};
+  facts.components = {{u"HostId", 4, u""}};
+  facts.customActions = {{u"Clear", 51 | 0x800, u"REINSTALL", u"{}"}};
+  facts.executeSequence = {{u"CostFinalize", u"", 1000}, {u"Clear", u"NOT Installed", 999}};
+  return facts;
+}
+
+std::string Narrow(const win::WString& text) { return std::string(text.begin(), text.end()); }
+
+TEST(PackageCheck, FormattedColumnsAndConditions) {
+  struct Row {
+    const char* what;
+    std::function<void(PackageFacts&)> change;
+    std::vector<const char*> findings;  // the start of each line, in order
+  };
+  const Row rows[] = {
+      {"the product as it is", [](PackageFacts&) {}, {}},
+      {"root -1 per machine is HKLM", [](PackageFacts& f) { f.registry[0].root = -1; }, {}},
+      {"root -1 per user is HKCU",
+       [](PackageFacts& f) {
+         f.registry[0].root = -1;
+         f.properties.erase(u"ALLUSERS");
+       },
+       {"error: the package installs per user (ALLUSERS is not set)",
+        "error: HostID is written below HKCU (root -1 in a per-user package), not"}},
+      {"ALLUSERS 2 under an elevated Setup.exe is per machine",
+       [](PackageFacts& f) { f.properties[u"ALLUSERS"] = u"2"; }, {}},
+      {"ALLUSERS 2 with MSIINSTALLPERUSER 1 is per user",
+       [](PackageFacts& f) {
+         f.properties[u"ALLUSERS"] = u"2";
+         f.properties[u"MSIINSTALLPERUSER"] = u"1";
+       },
+       {"error: the package installs per user (ALLUSERS is \"2\" and MSIINSTALLPERUSER is \"1\")"}},
+      {"a key built from the Property table, in another case",
+       [](PackageFacts& f) { f.registry[0].key = u"Software\\[Manufacturer]\\tavrelq"; }, {}},
+      {"a key built from a property set only at install time",
+       [](PackageFacts& f) { f.registry[0].key = u"SOFTWARE\\[VENDOR]\\TAVRELQ"; },
+       {"error: no Registry row writes HostID"}},
+      {"HKU", [](PackageFacts& f) { f.registry[0].root = 3; }, {"error: HostID is written below HKU, not"}},
+      {"\"##\" is text", [](PackageFacts& f) { f.registry[0].value = u"##[PAT]"; }, {}},
+      {"\"#%\" is expandable text", [](PackageFacts& f) { f.registry[0].value = u"#%[PAT]"; },
+       {"warning: HostID is written as expandable text (REG_EXPAND_SZ \"#%[PAT]\")"}},
+      {"\"#x\" is binary", [](PackageFacts& f) { f.registry[0].value = u"#x0A"; },
+       {"warning: HostID is written as binary data (REG_BINARY"}},
+      {"[~] is a list", [](PackageFacts& f) { f.registry[0].value = u"[PAT][~]"; },
+       {"warning: HostID is written as a list of texts (REG_MULTI_SZ"}},
+      {"a component condition", [](PackageFacts& f) { f.components[0].condition = u"VersionNT"; },
+       {"warning: HostID is written by component HostId only when \"VersionNT\" holds"}},
+      {"an empty template is Intel", [](PackageFacts& f) { f.platformTemplate = u";1033"; }, {}},
+      {"Itanium", [](PackageFacts& f) { f.platformTemplate = u"Intel64;1033"; },
+       {"error: the package is not a 32-bit package (template \"Intel64;1033\")"}},
+      {"a 64-bit component in an Intel package", [](PackageFacts& f) { f.components[0].attributes = 0x104; },
+       {"error: the package is not a 32-bit package (template \"Intel;1033\", 64-bit components HostId)"}},
+      {"ProductCode without braces",
+       [](PackageFacts& f) { f.properties[u"ProductCode"] = u"0E5D2C1B-8A7F-4E6D-9C5B-4A3F2E1D0C9B"; },
+       {"error: ProductCode is \"0E5D2C1B-8A7F-4E6D-9C5B-4A3F2E1D0C9B\", not a product code in braces"}},
+      {"NOT Installed in parentheses, spaced, any case",
+       [](PackageFacts& f) { f.executeSequence[1].condition = u" ( not   Installed ) "; }, {}},
+      {"NOT INSTALLED names another property",
+       [](PackageFacts& f) { f.executeSequence[1].condition = u"NOT INSTALLED"; },
+       {"warning: REINSTALL is cleared by Clear only when \"NOT INSTALLED\" holds"}},
+      {"at CostFinalize itself is too late", [](PackageFacts& f) { f.executeSequence[1].sequence = 1000; },
+       {"error: REINSTALL is cleared by Clear at 1000, after CostFinalize (1000)"}},
+      {"setting REINSTALL to ALL clears nothing",
+       [](PackageFacts& f) { f.customActions[0].target = u"ALL"; }, {"error: nothing clears REINSTALL"}},
+      {"an action of another type", [](PackageFacts& f) { f.customActions[0].type = 35; },
+       {"error: nothing clears REINSTALL"}},
+      {"ForceReboot", [](PackageFacts& f) { f.executeSequence.push_back({u"ForceReboot", u"", 7000}); },
+       {"warning: the install asks for a restart (ForceReboot)"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    PackageFacts facts = Product();
+    row.change(facts);
+    std::vector<Finding> findings = CheckPackage(facts);
+    std::string lines;
+    for (const Finding& finding : findings) lines += Narrow(FindingLine(finding)) + "\n";
+    ASSERT_EQ(findings.size(), row.findings.size()) << lines;
+    for (size_t i = 0; i < findings.size(); ++i)
+      EXPECT_EQ(Narrow(FindingLine(findings[i])).rfind(row.findings[i], 0), 0u) << lines;
+  }
+}
+
+}  // namespace
+}  // namespace check
