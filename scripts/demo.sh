@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job, from a fresh Debian 12 machine: builds Setup.exe and the demo
-# package, then in a throw-away Wine prefix installs the product through
+# package, checks the package with CheckPackage.exe, then in a throw-away Wine
+# prefix installs the product through
 # Setup.exe, removes it again with /x, and shows a strict removal on the clean
 # machine. Prints each exit code in full (read on the Windows side) with its meaning.
 # On a machine that cannot run 32-bit programs it shows the x86-64 build of the
@@ -30,8 +31,9 @@ wine_prefix "$(mktemp -d /tmp/pellworth-demo-XXXXXX)" "$bin"
 trap wine_done EXIT
 drop=$(wine_path 'C:\deploy')
 mkdir -p "$drop"
-cp "$bin/Setup.exe" "$drop/"
+cp "$bin/Setup.exe" "$bin/CheckPackage.exe" "$drop/"
 cp "build/host/package/$WINE_PACKAGES/pellworth-normal.msi" "$drop/Pellworth.msi"
+cp build/host/package/pellworth-normal.msi "$drop/Pellworth-x86.msi"
 
 run() {
   echo
@@ -49,6 +51,31 @@ installed() {
   wine_exec reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
     tr -d '\r' | grep -cE 'DisplayName +REG_SZ +Pellworth$' || true
 }
+
+check() {
+  echo
+  echo "> $1"
+  if wine_run 'C:\deploy' "$1"; then
+    printf '%s' "$RUN_OUTPUT" | tr -d '\r' | sed 's/^/  /'
+    case "$RUN_CODE" in
+      0x00000000) echo "  exit code 0: no errors, the package keeps what Setup.exe relies on" ;;
+      0x00000001) echo "  exit code 1: errors, Setup.exe would fail or leave the product with this package" ;;
+      *) echo "  exit code $RUN_CODE: the package could not be read" ;;
+    esac
+  else
+    echo "  no exit code: the run did not finish"
+  fi
+}
+
+# Before a package is deployed: does it keep the facts Setup.exe trusts it for?
+if [ "$PELLWORTH_WINE_ARCH" = win32 ]; then
+  check 'CheckPackage.exe C:\deploy\Pellworth.msi'
+else
+  check 'CheckPackage.exe C:\deploy\Pellworth-x86.msi'
+  echo "  (the product's own 32-bit package; the 64-bit twin installed below serves this host's"
+  echo "  x86-64 test build only, and the check rightly refuses it for deployment:)"
+  check 'CheckPackage.exe C:\deploy\Pellworth.msi'
+fi
 
 run 'Setup.exe /i:C:\deploy\Pellworth.msi /PAT:HOST-4711 /log:C:\deploy\install.log'
 echo "  HostID written by the product: $(hostid)"

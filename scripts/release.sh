@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The release: builds Setup.exe in a clean tree, signs it when a certificate
-# is given, and writes
-#   dist/pellworth-setup-<version>.zip   Setup.exe, README.md, CHANGELOG.md
-#   dist/SHA256SUMS                      the zip and Setup.exe
+# The release: builds Setup.exe and CheckPackage.exe in a clean tree, signs
+# them when a certificate is given, and writes
+#   dist/pellworth-setup-<version>.zip   Setup.exe, CheckPackage.exe, README.md, CHANGELOG.md
+#   dist/SHA256SUMS                      the zip, Setup.exe and CheckPackage.exe
 # Rebuilding the same commit gives the same bytes: nothing in the build
 # depends on the time or the folder, and the zip's times are the commit's.
 #
@@ -26,20 +26,24 @@ cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null
 version=$(sed -nE 's/^#define PELLWORTH_VERSION_TEXT "(.*)"$/\1/p' build/release/generated/version.h)
 exe=build/release/bin/Setup.exe
+checker=build/release/bin/CheckPackage.exe
 
 signed=""
 if [ -n "${PELLWORTH_SIGN_PFX:-}" ]; then
   source scripts/sign.sh
   sign_exe "$exe"
+  sign_exe "$checker" "Pellworth package check"
   signed=--signed
 fi
 # The check refuses any image but the 32-bit one: the x86-64 build is for tests only.
 /usr/bin/python3 tests/binary/check_setup_exe.py "$exe" tests/binary/xp_sp3_imports.txt \
   "$version" $signed >/dev/null
+/usr/bin/python3 tests/binary/check_setup_exe.py "$checker" tests/binary/xp_sp3_imports.txt \
+  "$version" $signed --as-invoker >/dev/null
 
 rm -rf dist; mkdir -p dist
 zip=dist/pellworth-setup-$version.zip
-/usr/bin/python3 - "$zip" "$SOURCE_DATE_EPOCH" "$exe" README.md CHANGELOG.md <<'PY'
+/usr/bin/python3 - "$zip" "$SOURCE_DATE_EPOCH" "$exe" "$checker" README.md CHANGELOG.md <<'PY'
 import sys, time, zipfile
 out, epoch, files = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 stamp = time.gmtime(max(epoch, 315532800))[:6]  # a zip cannot hold a time before 1980
@@ -52,13 +56,14 @@ with zipfile.ZipFile(out, "w") as archive:
         with open(path, "rb") as f:
             archive.writestr(info, f.read(), compresslevel=9)
 PY
-cp "$exe" dist/Setup.exe
-(cd dist && sha256sum "$(basename "$zip")" Setup.exe > SHA256SUMS && rm Setup.exe)
+cp "$exe" "$checker" dist/
+(cd dist && sha256sum "$(basename "$zip")" Setup.exe CheckPackage.exe > SHA256SUMS &&
+   rm Setup.exe CheckPackage.exe)
 
 echo "release $version: $zip"
 cat dist/SHA256SUMS
 if [ -n "$signed" ]; then
-  echo "Setup.exe is signed (Authenticode, SHA-256)."
+  echo "Setup.exe and CheckPackage.exe are signed (Authenticode, SHA-256)."
 else
-  echo "Setup.exe is NOT signed: set PELLWORTH_SIGN_PFX and PELLWORTH_SIGN_PASSWORD to sign it."
+  echo "Setup.exe and CheckPackage.exe are NOT signed: set PELLWORTH_SIGN_PFX and PELLWORTH_SIGN_PASSWORD to sign them."
 fi

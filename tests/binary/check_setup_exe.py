@@ -3,11 +3,13 @@
 flags and checksum, how it declares exception handling, its version resource,
 its manifest, and its signature directory.
 
-Usage: check_setup_exe.py SETUP_EXE IMPORT_LIST VERSION [--signed] [--x86-64]
+Usage: check_setup_exe.py EXE IMPORT_LIST VERSION [--signed] [--x86-64] [--as-invoker]
 VERSION is project(VERSION), e.g. 3.0.4.40070. Without --x86-64 the image must
 be the 32-bit one that is released; with it, the x86-64 test build is checked
 against what applies to it, and x64_imports.txt beside IMPORT_LIST adds the
-functions its runtime imports besides."""
+functions its runtime imports besides. The program's name (OriginalFilename)
+is the file's; Setup.exe's manifest asks for administrator rights, and with
+--as-invoker (CheckPackage.exe) it asks for none."""
 import re
 import sys
 
@@ -16,6 +18,8 @@ import pefile
 exe, allowed_file, version_text = sys.argv[1:4]
 signed = "--signed" in sys.argv[4:]
 x64 = "--x86-64" in sys.argv[4:]
+level = b"asInvoker" if "--as-invoker" in sys.argv[4:] else b"requireAdministrator"
+file_name = exe.replace("\\", "/").rsplit("/", 1)[-1]
 expected_version = tuple(int(p) for p in version_text.split("."))
 pe = pefile.PE(exe)
 failures = []
@@ -100,11 +104,11 @@ for info in getattr(pe, "FileInfo", []):
         for table in getattr(block, "StringTable", []):
             strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
 for key, value in [("ProductName", "Pellworth"), ("CompanyName", "Orvel"),
-                   ("OriginalFilename", "Setup.exe"), ("FileVersion", version_text),
+                   ("OriginalFilename", file_name), ("FileVersion", version_text),
                    ("ProductVersion", version_text)]:
     check(strings.get(key) == value, "version string %s is %r, not %r" % (key, strings.get(key), value))
 
-# Manifest (resource type 24, id 1): requireAdministrator, the version, and
+# Manifest (resource type 24, id 1): the execution level, the version, and
 # Windows 10 among the supported systems.
 manifest = b""
 resources = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
@@ -115,8 +119,8 @@ for kind in resources.entries if resources else []:
                 data = name.directory.entries[0].data.struct
                 manifest = pe.get_data(data.OffsetToData, data.Size)
 check(manifest, "no manifest resource with id 1")
-check(re.search(rb'requestedExecutionLevel\s+level="requireAdministrator"', manifest),
-      "the manifest does not ask for requireAdministrator")
+check(re.search(rb'requestedExecutionLevel\s+level="%s"' % level, manifest),
+      "the manifest does not ask for %s" % level.decode())
 check(re.search(rb'assemblyIdentity[^>]*version="%s"' % version_text.encode(), manifest),
       "the manifest's assemblyIdentity is not version %s" % version_text)
 check(b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" in manifest, "no supportedOS entry for Windows 10")

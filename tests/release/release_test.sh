@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The release, as a deployer would check it:
-#  1. two release builds from two folders give the same Setup.exe and zip;
-#  2. with a throw-away self-signed certificate the release is signed, the
-#     signature verifies, and the signed Setup.exe installs and removes the
+#  1. two release builds from two folders give the same Setup.exe,
+#     CheckPackage.exe and zip, which holds both programs, matching SHA256SUMS;
+#  2. with a throw-away self-signed certificate both programs are signed, the
+#     signatures verify, and the signed Setup.exe installs and removes the
 #     demo package under Wine (on a host that cannot run 32-bit programs, the
 #     x86-64 test build signed the same way, with its own package);
 #  3. the release's check refuses any image but the 32-bit one.
@@ -29,12 +30,16 @@ a=$work/a/pellworth/dist b=$work/b/pellworth/dist
 zip=$(cd "$a" && ls pellworth-setup-*.zip)
 cmp "$a/$zip" "$b/$zip" || fail "the two release zips differ"
 cmp "$a/SHA256SUMS" "$b/SHA256SUMS" || fail "the two SHA256SUMS differ"
-cmp "$work/a/pellworth/build/release/bin/Setup.exe" "$work/b/pellworth/build/release/bin/Setup.exe" ||
-  fail "the two Setup.exe differ"
+for program in Setup.exe CheckPackage.exe; do
+  cmp "$work/a/pellworth/build/release/bin/$program" "$work/b/pellworth/build/release/bin/$program" ||
+    fail "the two $program differ"
+done
 grep -q "NOT signed" "$work/a.log" || fail "an unsigned release does not say so"
-(cd "$a" && unzip -q "$zip" -d x && cd x && sha256sum -c --ignore-missing ../SHA256SUMS >/dev/null) ||
-  fail "Setup.exe in the zip does not match SHA256SUMS"
-echo "reproducible: $zip and Setup.exe identical from two folders"
+(cd "$a" && unzip -q "$zip" -d x && [ "$(ls x | tr '\n' ' ')" = "CHANGELOG.md CheckPackage.exe README.md Setup.exe " ]) ||
+  fail "the zip holds $(ls "$a/x" | tr '\n' ' ')"
+(cd "$a/x" && [ "$(sha256sum -c --ignore-missing ../SHA256SUMS | grep -c ': OK$')" = 2 ]) ||
+  fail "Setup.exe and CheckPackage.exe in the zip do not both match SHA256SUMS"
+echo "reproducible: $zip, Setup.exe and CheckPackage.exe identical from two folders"
 
 # A throw-away code-signing certificate.
 key=$work/sign
@@ -44,12 +49,17 @@ openssl pkcs12 -export -inkey "$key.key" -in "$key.pem" -passout pass:test-only 
 (cd "$work/a/pellworth" && PELLWORTH_SIGN_PFX=$key.pfx PELLWORTH_SIGN_PASSWORD=test-only \
    SOURCE_DATE_EPOCH=$(date +%s) PELLWORTH_SKIP_DEPS=1 bash scripts/release.sh >"$work/signed.log") ||
   { cat "$work/signed.log"; fail "signed release"; }
-grep -q "is signed" "$work/signed.log" || fail "a signed release does not say so"
+grep -q "are signed" "$work/signed.log" || fail "a signed release does not say so"
 signed=$work/a/pellworth/build/release/bin/Setup.exe
-osslsigncode verify -CAfile "$key.pem" -in "$signed" >"$work/verify.log" 2>&1 ||
-  { cat "$work/verify.log"; fail "the signature does not verify"; }
-grep -q "Pellworth test signing" "$work/verify.log" || fail "the signer is not the test certificate"
-echo "signed: the Authenticode signature verifies"
+for program in "$signed" "$work/a/pellworth/build/release/bin/CheckPackage.exe"; do
+  osslsigncode verify -CAfile "$key.pem" -in "$program" >"$work/verify.log" 2>&1 ||
+    { cat "$work/verify.log"; fail "the signature of $program does not verify"; }
+  grep -q "Pellworth test signing" "$work/verify.log" || fail "the signer is not the test certificate"
+done
+(cd "$work/a/pellworth/dist" && rm -rf x && unzip -q pellworth-setup-*.zip -d x && cd x &&
+   [ "$(sha256sum -c --ignore-missing ../SHA256SUMS | grep -c ': OK$')" = 2 ]) ||
+  fail "the signed programs in the zip do not match SHA256SUMS"
+echo "signed: both Authenticode signatures verify, and the zip carries the signed programs"
 
 # Only the 32-bit image passes the release's check: the x86-64 one fails on
 # what makes it x86-64 (the machine, the manifest), not on anything else.
