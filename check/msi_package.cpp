@@ -45,11 +45,13 @@ bool Load(win::HMODULE library, const char* name, Fn& entry) {
 
 const wchar_t* W(const WString& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
-// A string field, asked again with the size the installer reports.
-UINT FieldText(MSIHANDLE record, UINT field, WString& text) {
+// A text the installer writes into a buffer: asked once with none, and again
+// with the size it reports. `ask(buffer, &units)` is the installer's call.
+template <typename Ask>
+UINT AskText(Ask ask, WString& text) {
   DWORD units = 0;
   wchar_t empty[1] = {0};
-  UINT status = msi.recordGetString(record, field, empty, &units);
+  UINT status = ask(empty, &units);
   if (status == ERROR_SUCCESS) {
     text.clear();
     return status;
@@ -57,140 +59,113 @@ UINT FieldText(MSIHANDLE record, UINT field, WString& text) {
   if (status != ERROR_MORE_DATA) return status;
   std::u16string buffer(units + 1, u'\0');
   units = static_cast<DWORD>(buffer.size());
-  status = msi.recordGetString(record, field, reinterpret_cast<wchar_t*>(&buffer[0]), &units);
+  status = ask(reinterpret_cast<wchar_t*>(&buffer[0]), &units);
   if (status == ERROR_SUCCESS) text.assign(buffer.data(), units);
   return status;
 }
 
-win::LONG FieldNumber(MSIHANDLE record, UINT field) {
-  int value = msi.recordGetInteger(record, field);
-  return value == static_cast<int>(MSI_NULL_INTEGER) ? kNullInteger : static_cast<win::LONG>(value);
-}
+// One fetched row: its fields by number (from 1), the first failure kept.
+class Record {
+ public:
+  explicit Record(MSIHANDLE record) : record_(record) {}
+  WString Text(UINT field) {
+    WString text;
+    UINT got = AskText([&](wchar_t* buffer, DWORD* units) {
+      return msi.recordGetString(record_, field, buffer, units);
+    }, text);
+    if (status_ == ERROR_SUCCESS) status_ = got;
+    return text;
+  }
+  win::LONG Number(UINT field) {
+    int value = msi.recordGetInteger(record_, field);
+    return value == static_cast<int>(MSI_NULL_INTEGER) ? kNullInteger : static_cast<win::LONG>(value);
+  }
+  UINT status() const { return status_; }
+
+ private:
+  MSIHANDLE record_;
+  UINT status_ = ERROR_SUCCESS;
+};
 
 class Reader {
  public:
   Reader(MSIHANDLE database, WString& failure) : database_(database), failure_(failure) {}
 
-  // Each row of `query`, its record handed to `row`; a step's status on failure.
+  // Hands each row of `query` to `row`; a step's status on failure.
   template <typename Row>
   UINT Rows(const WString& query, Row row) {
     ScopedMsiHandle view;
     UINT status = msi.openView(database_, W(query), view.Receive());
     if (status == ERROR_SUCCESS) status = msi.viewExecute(view.Get(), 0);
     while (status == ERROR_SUCCESS) {
-      ScopedMsiHandle record;
-      status = msi.viewFetch(view.Get(), record.Receive());
+      ScopedMsiHandle fetched;
+      status = msi.viewFetch(view.Get(), fetched.Receive());
       if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
-      if (status == ERROR_SUCCESS) status = row(record.Get());
+      if (status != ERROR_SUCCESS) break;
+      Record record(fetched.Get());
+      row(record);
+      status = record.status();
     }
     failure_ = u"cannot read the package's query " + query;
     return status;
   }
 
-  // A table the package has; one it lacks reads as no rows.
+  // The same for the columns of a table the package has; one it lacks has no rows.
   template <typename Row>
-  UINT Table(const std::set<WString>& tables, const WString& name, const WString& columns,
-             Row row) {
-    if (tables.count(name) == 0) return ERROR_SUCCESS;
+  UINT Table(const WString& name, const WString& columns, Row row) {
+    if (tables_.count(name) == 0) return ERROR_SUCCESS;
     return Rows(u"SELECT " + columns + u" FROM `" + name + u"`", row);
+  }
+
+  UINT ReadTableNames() {
+    return Rows(u"SELECT `Name` FROM `_Tables`", [&](Record& r) { tables_.insert(r.Text(1)); });
   }
 
  private:
   MSIHANDLE database_;
   WString& failure_;
+  std::set<WString> tables_;
 };
 
 UINT ReadTemplate(MSIHANDLE database, WString& text) {
   ScopedMsiHandle summary;
   UINT status = msi.getSummaryInformation(database, nullptr, 0, summary.Receive());
   if (status != ERROR_SUCCESS) return status;
-  UINT type = 0;
-  INT number = 0;
-  FILETIME time{};
-  DWORD units = 0;
-  wchar_t empty[1] = {0};
-  status = msi.summaryInfoGetProperty(summary.Get(), PID_TEMPLATE_PROPERTY, &type, &number, &time,
-                                      empty, &units);
-  if (status == ERROR_SUCCESS) {
-    text.clear();
-    return status;
-  }
-  if (status != ERROR_MORE_DATA) return status;
-  std::u16string buffer(units + 1, u'\0');
-  units = static_cast<DWORD>(buffer.size());
-  status = msi.summaryInfoGetProperty(summary.Get(), PID_TEMPLATE_PROPERTY, &type, &number, &time,
-                                      reinterpret_cast<wchar_t*>(&buffer[0]), &units);
-  if (status == ERROR_SUCCESS) text.assign(buffer.data(), units);
-  return status;
+  return AskText([&](wchar_t* buffer, DWORD* units) {
+    UINT type = 0;
+    INT number = 0;
+    FILETIME time{};
+    return msi.summaryInfoGetProperty(summary.Get(), PID_TEMPLATE_PROPERTY, &type, &number, &time,
+                                      buffer, units);
+  }, text);
 }
 
 UINT ReadTables(MSIHANDLE database, PackageFacts& facts, WString& failure) {
   Reader reader(database, failure);
-  std::set<WString> tables;
-  UINT status = reader.Rows(u"SELECT `Name` FROM `_Tables`", [&](MSIHANDLE record) {
-    WString name;
-    UINT got = FieldText(record, 1, name);
-    tables.insert(name);
-    return got;
-  });
-  if (status != ERROR_SUCCESS) return status;
-
-  status = reader.Table(tables, u"Property", u"`Property`, `Value`", [&](MSIHANDLE record) {
-    WString name, value;
-    UINT got = FieldText(record, 1, name);
-    if (got == ERROR_SUCCESS) got = FieldText(record, 2, value);
-    facts.properties[name] = value;
-    return got;
-  });
-  if (status != ERROR_SUCCESS) return status;
-
-  status = reader.Table(tables, u"Registry",
-                        u"`Registry`, `Root`, `Key`, `Name`, `Value`, `Component_`",
-                        [&](MSIHANDLE record) {
-    RegistryRow row;
-    row.root = FieldNumber(record, 2);
-    UINT got = FieldText(record, 1, row.id);
-    if (got == ERROR_SUCCESS) got = FieldText(record, 3, row.key);
-    if (got == ERROR_SUCCESS) got = FieldText(record, 4, row.name);
-    if (got == ERROR_SUCCESS) got = FieldText(record, 5, row.value);
-    if (got == ERROR_SUCCESS) got = FieldText(record, 6, row.component);
-    facts.registry.push_back(row);
-    return got;
-  });
-  if (status != ERROR_SUCCESS) return status;
-
-  status = reader.Table(tables, u"Component", u"`Component`, `Attributes`, `Condition`",
-                        [&](MSIHANDLE record) {
-    ComponentRow row;
-    row.attributes = FieldNumber(record, 2);
-    UINT got = FieldText(record, 1, row.id);
-    if (got == ERROR_SUCCESS) got = FieldText(record, 3, row.condition);
-    facts.components.push_back(row);
-    return got;
-  });
-  if (status != ERROR_SUCCESS) return status;
-
-  status = reader.Table(tables, u"CustomAction", u"`Action`, `Type`, `Source`, `Target`",
-                        [&](MSIHANDLE record) {
-    CustomActionRow row;
-    row.type = FieldNumber(record, 2);
-    UINT got = FieldText(record, 1, row.id);
-    if (got == ERROR_SUCCESS) got = FieldText(record, 3, row.source);
-    if (got == ERROR_SUCCESS) got = FieldText(record, 4, row.target);
-    facts.customActions.push_back(row);
-    return got;
-  });
-  if (status != ERROR_SUCCESS) return status;
-
-  return reader.Table(tables, u"InstallExecuteSequence", u"`Action`, `Condition`, `Sequence`",
-                      [&](MSIHANDLE record) {
-    SequenceRow row;
-    row.sequence = FieldNumber(record, 3);
-    UINT got = FieldText(record, 1, row.action);
-    if (got == ERROR_SUCCESS) got = FieldText(record, 2, row.condition);
-    facts.executeSequence.push_back(row);
-    return got;
-  });
+  UINT status = reader.ReadTableNames();
+  if (status == ERROR_SUCCESS)
+    status = reader.Table(u"Property", u"`Property`, `Value`",
+                          [&](Record& r) { facts.properties[r.Text(1)] = r.Text(2); });
+  if (status == ERROR_SUCCESS)
+    status = reader.Table(u"Registry", u"`Registry`, `Root`, `Key`, `Name`, `Value`, `Component_`",
+                          [&](Record& r) {
+                            facts.registry.push_back(
+                                {r.Text(1), r.Number(2), r.Text(3), r.Text(4), r.Text(5), r.Text(6)});
+                          });
+  if (status == ERROR_SUCCESS)
+    status = reader.Table(u"Component", u"`Component`, `Attributes`, `Condition`", [&](Record& r) {
+      facts.components.push_back({r.Text(1), r.Number(2), r.Text(3)});
+    });
+  if (status == ERROR_SUCCESS)
+    status = reader.Table(u"CustomAction", u"`Action`, `Type`, `Source`, `Target`", [&](Record& r) {
+      facts.customActions.push_back({r.Text(1), r.Number(2), r.Text(3), r.Text(4)});
+    });
+  if (status == ERROR_SUCCESS)
+    status = reader.Table(u"InstallExecuteSequence", u"`Action`, `Condition`, `Sequence`",
+                          [&](Record& r) {
+                            facts.executeSequence.push_back({r.Text(1), r.Text(2), r.Number(3)});
+                          });
+  return status;
 }
 
 }  // namespace

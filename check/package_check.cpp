@@ -286,7 +286,7 @@ class Checker {
     for (const SequenceRow& row : facts_.executeSequence) {
       if (row.action != u"ScheduleReboot" && row.action != u"ForceReboot") continue;
       Warning(u"the install asks for a restart (" + row.action +
-              u"): a quiet install may restart the machine at its end, and Setup.exe /i reports "
+              u"): a quiet install may restart the machine at its end, and Setup.exe /i returns "
               u"0 once HostID confirms the install, whatever the installer returned (3010 say)");
     }
   }
