@@ -50,23 +50,22 @@ WString Property(const PackageFacts& facts, const char16_t* name) {
   return found == facts.properties.end() ? WString() : found->second;
 }
 
-// `text` with each [NAME] of the Property table replaced by its value; other
-// bracketed pieces ([~], [#file], a property set only at install time) stay,
-// so that a key built from them matches nothing the check can vouch for.
-WString ResolveProperties(const WString& text, const PackageFacts& facts) {
+// Whether `text`, with each [NAME] of the Property table replaced by its
+// value, is `wanted` (without regard to case). Text with any other bracketed
+// piece ([~], [#file], a property set only at install time) is nothing the
+// check can vouch for, and matches nothing.
+bool ResolvesTo(const WString& text, const PackageFacts& facts, const WString& wanted) {
   WString out;
   size_t at = 0;
-  while (at < text.size()) {
-    size_t open = text.find(u'[', at);
-    size_t close = open == WString::npos ? WString::npos : text.find(u']', open);
-    if (close == WString::npos) break;
-    out += text.substr(at, open - at);
-    WString name = text.substr(open + 1, close - open - 1);
-    auto found = facts.properties.find(name);
-    out += found != facts.properties.end() ? found->second : text.substr(open, close - open + 1);
+  for (size_t open; (open = text.find(u'[', at)) != WString::npos;) {
+    size_t close = text.find(u']', open);
+    if (close == WString::npos) return false;
+    auto found = facts.properties.find(text.substr(open + 1, close - open - 1));
+    if (found == facts.properties.end()) return false;
+    out += text.substr(at, open - at) + found->second;
     at = close + 1;
   }
-  return out + text.substr(at < text.size() ? at : text.size());
+  return SameIgnoringCase(out + text.substr(at), wanted);
 }
 
 // Per machine as Windows Installer decides it under Setup.exe, which runs
@@ -97,14 +96,14 @@ const ValueKind* OtherThanText(const WString& value) {
   static const ValueKind expandable{"expandable text", "REG_EXPAND_SZ"};
   static const ValueKind number{"a number", "REG_DWORD"};
   static const ValueKind list{"a list of texts", "REG_MULTI_SZ"};
-  if (value.size() >= 2 && value[0] == u'#') {
-    if (value[1] == u'#') return nullptr;  // "##": text that begins with "#"
-    if (value[1] == u'x' || value[1] == u'X') return &binary;
-    if (value[1] == u'%') return &expandable;
+  if (value.empty() || value[0] != u'#') return value.find(u"[~]") != WString::npos ? &list : nullptr;
+  switch (value[1]) {  // the terminator when "#" stands alone
+    case u'#': return nullptr;  // "##": text that begins with "#"
+    case u'x':
+    case u'X': return &binary;
+    case u'%': return &expandable;
+    default: return &number;
   }
-  if (!value.empty() && value[0] == u'#') return &number;
-  if (value.find(u"[~]") != WString::npos) return &list;
-  return nullptr;
 }
 
 const ComponentRow* FindComponent(const PackageFacts& facts, const WString& id) {
@@ -125,7 +124,7 @@ bool IsNotInstalled(WString condition) {
     condition = condition.substr(1, condition.size() - 2);
     trim(condition);
   }
-  if (condition.size() < 4 || !SameIgnoringCase(condition.substr(0, 3), u"NOT")) return false;
+  if (!SameIgnoringCase(condition.substr(0, 3), u"NOT")) return false;
   WString rest = condition.substr(3);
   if (rest.empty() || (rest[0] != u' ' && rest[0] != u'\t')) return false;
   trim(rest);
@@ -193,7 +192,7 @@ class Checker {
     WString platform = facts_.platformTemplate.substr(0, facts_.platformTemplate.find(u';'));
     WString wide;
     for (const ComponentRow& component : facts_.components)
-      if (component.attributes != kNullInteger && (component.attributes & COMPONENT_64BIT))
+      if (component.attributes & COMPONENT_64BIT)  // a null column (0x80000000) has no such bit
         wide += (wide.empty() ? u"" : u", ") + component.id;
     bool intel = platform.empty() || platform == u"Intel";
     if (intel && wide.empty()) return;
@@ -205,26 +204,27 @@ class Checker {
           u" s for HostID and ends " + Hex(InstallerResult(INSTALL_PLATFORM_UNSUPPORTED)));
   }
 
+  // The root a Registry row writes below: -1 is HKLM per machine, HKCU per user.
+  win::LONG ResolvedRoot(const RegistryRow& row) const {
+    if (row.root != ROOT_PER_MACHINE_OR_USER) return row.root;
+    return InstallsPerMachine(facts_) ? ROOT_HKLM : ROOT_HKCU;
+  }
+
   void CheckHostId() {
     const WString where = u"HKLM\\" + kHostIdKeyPath;
     const RegistryRow* elsewhere = nullptr;
-    win::LONG elsewhereRoot = 0;
     for (const RegistryRow& row : facts_.registry) {
-      if (!SameIgnoringCase(ResolveProperties(row.name, facts_), kHostIdValueName) ||
-          !SameIgnoringCase(ResolveProperties(row.key, facts_), kHostIdKeyPath))
+      if (!ResolvesTo(row.name, facts_, kHostIdValueName) ||
+          !ResolvesTo(row.key, facts_, kHostIdKeyPath))
         continue;
-      win::LONG root = row.root;
-      if (root == ROOT_PER_MACHINE_OR_USER) root = InstallsPerMachine(facts_) ? ROOT_HKLM : ROOT_HKCU;
-      if (root != ROOT_HKLM) {
-        if (elsewhere == nullptr) {
-          elsewhere = &row;
-          elsewhereRoot = root;
-        }
+      if (ResolvedRoot(row) != ROOT_HKLM) {
+        if (elsewhere == nullptr) elsewhere = &row;
         continue;
       }
       if (const ValueKind* kind = OtherThanText(row.value))
         Warning(u"HostID is written as " + Ascii(kind->what) + u" (" + Ascii(kind->type) + u" " +
-                Quoted(row.value) + u"), not as text: Setup.exe /i confirms the install by any readable HostID and "
+                Quoted(row.value) +
+                u"), not as text: Setup.exe /i confirms the install by any readable HostID and "
                 u"returns 0, but the value is not the text the product keeps there");
       const ComponentRow* component = FindComponent(facts_, row.component);
       if (component != nullptr && !component->condition.empty())
@@ -235,7 +235,7 @@ class Checker {
       return;
     }
     if (elsewhere != nullptr) {
-      WString rootText = Ascii(RootName(elsewhereRoot));
+      WString rootText = Ascii(RootName(ResolvedRoot(*elsewhere)));
       if (elsewhere->root == ROOT_PER_MACHINE_OR_USER) rootText += u" (root -1 in a per-user package)";
       Error(u"HostID is written below " + rootText + u", not in " + where + u": " + kNeverConfirmed);
       return;

@@ -4,7 +4,7 @@ real Win32 layer against the contract suite under Wine.
 
 Changes one operator, comparison, boolean or integer constant at a time in
 setup/, uninstall/, dfc/ and platform/ (the product and its seam, not the
-real Win32 layer), rebuilds the host unit and contract tests, runs them, and
+real Win32 layer) and the package check's rules in check/, rebuilds the host unit and contract tests, runs them, and
 counts the mutant killed when a test fails, crashes or hangs. Prints every
 survivor and the score; --json writes the full result.
 
@@ -30,9 +30,10 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
-FOLDERS = ["setup", "uninstall", "dfc", "platform"]
+FOLDERS = ["setup", "uninstall", "dfc", "platform", "check"]
 SKIP = {"platform/win32_api.cpp", "platform/win_types_check.cpp", "platform/win32_api.h",
-        "platform/api_calls.h", "platform/forwarding_api.h", "setup/main.cpp"}
+        "platform/api_calls.h", "platform/forwarding_api.h", "setup/main.cpp",
+        "check/main.cpp", "check/msi_package.cpp"}
 TESTS = ["tests/unit_tests", "tests/contract_tests_sim"]
 REAL_LAYER = ["platform/win32_api.cpp", "platform/scoped_handle.h"]
 HARNESS = ROOT / "scripts/wine.sh"

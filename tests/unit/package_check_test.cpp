@@ -3,6 +3,7 @@
 // (Real packages, one breach each, are checked under Wine end to end.)
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ PackageFacts Product() {
   facts.executeSequence = {{u"CostFinalize", u"", 1000}, {u"Clear", u"NOT Installed", 999}};
   return facts;
 }
+
+// How the installer answers a null integer column.
+constexpr win::LONG kInstallerNull = INT32_MIN;
 
 std::string Narrow(const win::WString& text) { return std::string(text.begin(), text.end()); }
 
@@ -54,37 +58,68 @@ TEST(PackageCheck, FormattedColumnsAndConditions) {
        },
        {"error: the package installs per user (ALLUSERS is \"2\" and MSIINSTALLPERUSER is \"1\")"}},
       {"a key built from the Property table, in another case",
-       [](PackageFacts& f) { f.registry[0].key = u"Software\\[Manufacturer]\\tavrelq"; }, {}},
+       [](PackageFacts& f) {
+         f.properties[u"Hive"] = u"software";
+         f.registry[0].key = u"[Hive]\\[Manufacturer]\\tavrelq";
+       },
+       {}},
+      {"a key one letter off at its start", [](PackageFacts& f) { f.registry[0].key = u"TOFTWARE\\Orvel\\TAVRELQ"; },
+       {"error: no Registry row writes HostID"}},
+      {"a key one letter off at its end", [](PackageFacts& f) { f.registry[0].key = u"SOFTWARE\\Orvel\\TAVRELX"; },
+       {"error: no Registry row writes HostID"}},
+      {"a key below the product's", [](PackageFacts& f) { f.registry[0].key += u"\\Sub"; },
+       {"error: no Registry row writes HostID"}},
+      {"a key with an unclosed bracket", [](PackageFacts& f) { f.registry[0].key += u"[Sub"; },
+       {"error: no Registry row writes HostID"}},
       {"a key built from a property set only at install time",
        [](PackageFacts& f) { f.registry[0].key = u"SOFTWARE\\[VENDOR]\\TAVRELQ"; },
        {"error: no Registry row writes HostID"}},
       {"HKU", [](PackageFacts& f) { f.registry[0].root = 3; }, {"error: HostID is written below HKU, not"}},
       {"\"##\" is text", [](PackageFacts& f) { f.registry[0].value = u"##[PAT]"; }, {}},
+      {"an environment reference is text", [](PackageFacts& f) { f.registry[0].value = u"[%COMPUTERNAME]"; }, {}},
+      {"\"#\" is a number", [](PackageFacts& f) { f.registry[0].value = u"#7"; },
+       {"warning: HostID is written as a number (REG_DWORD"}},
       {"\"#%\" is expandable text", [](PackageFacts& f) { f.registry[0].value = u"#%[PAT]"; },
        {"warning: HostID is written as expandable text (REG_EXPAND_SZ \"#%[PAT]\")"}},
       {"\"#x\" is binary", [](PackageFacts& f) { f.registry[0].value = u"#x0A"; },
+       {"warning: HostID is written as binary data (REG_BINARY"}},
+      {"\"#X\" is binary", [](PackageFacts& f) { f.registry[0].value = u"#X0A"; },
        {"warning: HostID is written as binary data (REG_BINARY"}},
       {"[~] is a list", [](PackageFacts& f) { f.registry[0].value = u"[PAT][~]"; },
        {"warning: HostID is written as a list of texts (REG_MULTI_SZ"}},
       {"a component condition", [](PackageFacts& f) { f.components[0].condition = u"VersionNT"; },
        {"warning: HostID is written by component HostId only when \"VersionNT\" holds"}},
+      {"a source-only component is no 64-bit one", [](PackageFacts& f) { f.components[0].attributes = 1; }, {}},
       {"an empty template is Intel", [](PackageFacts& f) { f.platformTemplate = u";1033"; }, {}},
       {"Itanium", [](PackageFacts& f) { f.platformTemplate = u"Intel64;1033"; },
-       {"error: the package is not a 32-bit package (template \"Intel64;1033\")"}},
+       {"error: the package is not a 32-bit package (template \"Intel64;1033\"): Setup.exe runs only on "
+        "32-bit Windows, whose installer refuses it (1633); Setup.exe /i waits about 30 s for HostID "
+        "and ends 0x80020661"}},
       {"a 64-bit component in an Intel package", [](PackageFacts& f) { f.components[0].attributes = 0x104; },
        {"error: the package is not a 32-bit package (template \"Intel;1033\", 64-bit components HostId)"}},
       {"ProductCode without braces",
        [](PackageFacts& f) { f.properties[u"ProductCode"] = u"0E5D2C1B-8A7F-4E6D-9C5B-4A3F2E1D0C9B"; },
        {"error: ProductCode is \"0E5D2C1B-8A7F-4E6D-9C5B-4A3F2E1D0C9B\", not a product code in braces"}},
       {"NOT Installed in parentheses, spaced, any case",
-       [](PackageFacts& f) { f.executeSequence[1].condition = u" ( not   Installed ) "; }, {}},
+       [](PackageFacts& f) { f.executeSequence[1].condition = u"\t((not\t Installed)) "; }, {}},
+      {"Installed alone clears on a repair only",
+       [](PackageFacts& f) { f.executeSequence[1].condition = u"Installed"; },
+       {"warning: REINSTALL is cleared by Clear only when \"Installed\" holds"}},
+      {"NOTInstalled is a property of its own",
+       [](PackageFacts& f) { f.executeSequence[1].condition = u"NOTInstalled"; },
+       {"warning: REINSTALL is cleared by Clear only when \"NOTInstalled\" holds"}},
       {"NOT INSTALLED names another property",
        [](PackageFacts& f) { f.executeSequence[1].condition = u"NOT INSTALLED"; },
        {"warning: REINSTALL is cleared by Clear only when \"NOT INSTALLED\" holds"}},
       {"at CostFinalize itself is too late", [](PackageFacts& f) { f.executeSequence[1].sequence = 1000; },
        {"error: REINSTALL is cleared by Clear at 1000, after CostFinalize (1000)"}},
       {"setting REINSTALL to ALL clears nothing",
-       [](PackageFacts& f) { f.customActions[0].target = u"ALL"; }, {"error: nothing clears REINSTALL"}},
+       [](PackageFacts& f) { f.customActions[0].target = u"ALL"; },
+       {"error: nothing clears REINSTALL before CostFinalize on a first install: with Setup.exe's "
+        "REINSTALL=ALL the installer installs nothing; Setup.exe /i waits about 30 s for HostID and "
+        "ends 0x80020643 although the installer returned 0"}},
+      {"an action without a sequence number", [](PackageFacts& f) { f.executeSequence[1].sequence = kInstallerNull; },
+       {"error: nothing clears REINSTALL"}},
       {"an action of another type", [](PackageFacts& f) { f.customActions[0].type = 35; },
        {"error: nothing clears REINSTALL"}},
       {"ForceReboot", [](PackageFacts& f) { f.executeSequence.push_back({u"ForceReboot", u"", 7000}); },
