@@ -1,5 +1,7 @@
 #include "check/package_check.h"
 
+#include "check/formatted.h"
+
 #include <string>
 
 #include "dfc/constants.h"
@@ -35,39 +37,6 @@ WString Hex(std::uint32_t code) {
 
 WString Quoted(const WString& text) { return u"\"" + text + u"\""; }
 
-char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
-
-// Registry paths and names compare as the registry does: without regard to case.
-bool SameIgnoringCase(const WString& a, const WString& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  return true;
-}
-
-WString Property(const PackageFacts& facts, const char16_t* name) {
-  auto found = facts.properties.find(name);
-  return found == facts.properties.end() ? WString() : found->second;
-}
-
-// Whether `text`, with each [NAME] of the Property table replaced by its
-// value, is `wanted` (without regard to case). Text with any other bracketed
-// piece ([~], [#file], a property set only at install time) is nothing the
-// check can vouch for, and matches nothing.
-bool ResolvesTo(const WString& text, const PackageFacts& facts, const WString& wanted) {
-  WString out;
-  size_t at = 0;
-  for (size_t open; (open = text.find(u'[', at)) != WString::npos;) {
-    size_t close = text.find(u']', open);
-    if (close == WString::npos) return false;
-    auto found = facts.properties.find(text.substr(open + 1, close - open - 1));
-    if (found == facts.properties.end()) return false;
-    out += text.substr(at, open - at) + found->second;
-    at = close + 1;
-  }
-  return SameIgnoringCase(out + text.substr(at), wanted);
-}
-
 // Per machine as Windows Installer decides it under Setup.exe, which runs
 // elevated: ALLUSERS 1, or 2 unless MSIINSTALLPERUSER asks for a per-user install.
 bool InstallsPerMachine(const PackageFacts& facts) {
@@ -85,54 +54,11 @@ const char* RootName(win::LONG root) {
   }
 }
 
-// What Windows Installer writes for a Registry row's Value, when it is not
-// text (REG_SZ): the "#" prefixes and the "[~]" of a list.
-struct ValueKind {
-  const char* what;
-  const char* type;
-};
-const ValueKind* OtherThanText(const WString& value) {
-  static const ValueKind binary{"binary data", "REG_BINARY"};
-  static const ValueKind expandable{"expandable text", "REG_EXPAND_SZ"};
-  static const ValueKind number{"a number", "REG_DWORD"};
-  static const ValueKind list{"a list of texts", "REG_MULTI_SZ"};
-  if (value.empty() || value[0] != u'#') return value.find(u"[~]") != WString::npos ? &list : nullptr;
-  switch (value[1]) {  // the terminator when "#" stands alone
-    case u'#': return nullptr;  // "##": text that begins with "#"
-    case u'x':
-    case u'X': return &binary;
-    case u'%': return &expandable;
-    default: return &number;
-  }
-}
-
 const ComponentRow* FindComponent(const PackageFacts& facts, const WString& id) {
   for (const ComponentRow& component : facts.components)
     if (component.id == id) return &component;
   return nullptr;
 }
-
-// "NOT Installed", in any case for NOT, with any spacing and outer parentheses.
-bool IsNotInstalled(WString condition) {
-  auto trim = [](WString& text) {
-    size_t first = text.find_first_not_of(u" \t\r\n");
-    size_t last = text.find_last_not_of(u" \t\r\n");
-    text = first == WString::npos ? WString() : text.substr(first, last - first + 1);
-  };
-  trim(condition);
-  while (condition.size() >= 2 && condition.front() == u'(' && condition.back() == u')') {
-    condition = condition.substr(1, condition.size() - 2);
-    trim(condition);
-  }
-  if (!SameIgnoringCase(condition.substr(0, 3), u"NOT")) return false;
-  WString rest = condition.substr(3);
-  if (rest.empty() || (rest[0] != u' ' && rest[0] != u'\t')) return false;
-  trim(rest);
-  return rest == u"Installed";
-}
-
-// An empty value once formatted: "" or only braces.
-bool FormatsEmpty(const WString& target) { return target.find_first_not_of(u"{}") == WString::npos; }
 
 const WString kNotConfirmed = Hex(RESULT_NOT_CONFIRMED);
 const WString kPollSeconds = Number(HOSTID_POLL_ATTEMPTS * HOSTID_POLL_INTERVAL_MS / 1000);
