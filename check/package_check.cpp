@@ -7,6 +7,7 @@
 #include "dfc/constants.h"
 #include "setup/installer_run.h"
 #include "setup/result_codes.h"
+#include "uninstall/trace.h"
 #include "uninstall/uninstall_scanner.h"
 
 namespace check {
@@ -27,13 +28,6 @@ constexpr win::DWORD INSTALL_PLATFORM_UNSUPPORTED = 1633;  // the installer refu
 WString Ascii(const char* text) { return WString(text, text + std::char_traits<char>::length(text)); }
 
 WString Number(long long value) { return Ascii(std::to_string(value).c_str()); }
-
-WString Hex(std::uint32_t code) {
-  static const char digits[] = "0123456789abcdef";
-  WString text = u"0x";
-  for (int shift = 28; shift >= 0; shift -= 4) text += static_cast<char16_t>(digits[(code >> shift) & 0xF]);
-  return text;
-}
 
 WString Quoted(const WString& text) { return u"\"" + text + u"\""; }
 
@@ -60,7 +54,7 @@ const ComponentRow* FindComponent(const PackageFacts& facts, const WString& id) 
   return nullptr;
 }
 
-const WString kNotConfirmed = Hex(RESULT_NOT_CONFIRMED);
+const WString kNotConfirmed = HexCode(RESULT_NOT_CONFIRMED);
 const WString kPollSeconds = Number(HOSTID_POLL_ATTEMPTS * HOSTID_POLL_INTERVAL_MS / 1000);
 const WString kStaysInstalled = u"returns " + Number(RESULT_SUCCESS) +
                                 u" while it stays installed (" +
@@ -127,7 +121,7 @@ class Checker {
     Error(u"the package is not a 32-bit package (" + what +
           u"): Setup.exe runs only on 32-bit Windows, whose installer refuses it (" +
           Number(INSTALL_PLATFORM_UNSUPPORTED) + u"); Setup.exe /i waits about " + kPollSeconds +
-          u" s for HostID and ends " + Hex(InstallerResult(INSTALL_PLATFORM_UNSUPPORTED)));
+          u" s for HostID and ends " + HexCode(InstallerResult(INSTALL_PLATFORM_UNSUPPORTED)));
   }
 
   // The root a Registry row writes below: -1 is HKLM per machine, HKCU per user.

@@ -4,13 +4,14 @@
 
 void WriteTrace(win::LONG status, const win::WString& message) {
   win::WString line = message;
-  if (status != 0) {
-    static const char16_t kDigits[] = u"0123456789abcdef";
-    win::WString field = u"0x00000000";
-    auto bits = static_cast<win::DWORD>(status);
-    for (int i = 9; bits != 0; --i, bits >>= 4) field[i] = kDigits[bits & 0xF];
-    line += u" (" + field + u")";
-  }
+  if (status != 0) line += u" (" + HexCode(static_cast<win::DWORD>(status)) + u")";
   win::Sys().OutputDebugStringW(line.c_str());
   win::Sys().OutputDebugStringW(u"\n");
+}
+
+win::WString HexCode(win::DWORD code) {
+  static const char16_t kDigits[] = u"0123456789abcdef";
+  win::WString field = u"0x00000000";
+  for (int i = 9; code != 0; --i, code >>= 4) field[i] = kDigits[code & 0xF];
+  return field;
 }

@@ -2,7 +2,6 @@
 // own package passes; each broken one gives exactly its finding and exit
 // code; and for each class of error, Setup.exe run with that package does
 // what the finding says it does.
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <vector>
@@ -11,13 +10,6 @@
 
 namespace e2e {
 namespace {
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -68,14 +60,6 @@ class CheckPackageE2E : public ProductTest {
     EXPECT_EQ(EntriesNamed(root, name), 1);
     EXPECT_TRUE(wine.RegistryValue(kHostIdKey, "HostID"));
   }
-  // The product's entries below HKLM and HKCU by exact display name.
-  int EntriesNamed(const std::string& root, const std::string& name) {
-    std::string text;
-    wine.Shell("wine_exec reg query '" + root + "\\" + kUninstallKey +
-                   "' /s 2>/dev/null | tr -d '\\r' | grep -cE 'DisplayName +REG_SZ +" + name + "$'",
-               &text);
-    return std::atoi(text.c_str());
-  }
   // Setup.exe's install of the mode's twin of `package`.
   RunResult Install(const std::string& package) {
     return wine.Start("C:\\work\\Setup.exe /i:C:\\work\\" + package + " /PAT:H-17");
@@ -111,7 +95,7 @@ TEST_F(CheckPackageE2E, EachBreachGivesItsFinding) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.package);
     std::string file = wine.HostPath("C:\\work\\" + std::string(row.package));
-    std::string before = Bytes(file);
+    std::string before = ReadFile(file);
     ASSERT_FALSE(before.empty());
     RunResult run = Check(row.package);
     ASSERT_TRUE(run.finished);
@@ -124,7 +108,7 @@ TEST_F(CheckPackageE2E, EachBreachGivesItsFinding) {
       ASSERT_EQ(lines.size(), 1u) << run.output;
       EXPECT_EQ(lines[0].rfind(row.finding, 0), 0u) << lines[0];
     }
-    EXPECT_TRUE(Bytes(file) == before) << "the package changed";
+    EXPECT_TRUE(ReadFile(file) == before) << "the package changed";
   }
 }
 
@@ -147,7 +131,7 @@ TEST_F(CheckPackageE2E, UnreadablePackageGivesTwo) {
     EXPECT_EQ(run.output, "");
     EXPECT_NE(run.errors.find(row.message), std::string::npos) << run.errors;
   }
-  EXPECT_EQ(Bytes(wine.HostPath("C:\\work\\text.msi")), "not a package\r\n");
+  EXPECT_EQ(ReadFile(wine.HostPath("C:\\work\\text.msi")), "not a package\r\n");
 }
 
 // A renamed product installs and confirms, and then no removal finds it.

@@ -65,14 +65,16 @@ class ProductTest : public testing::Test {
           wine_exec reg delete "$root\)" + kUninstallKey + R"(\\$code" /f >/dev/null 2>&1
         done; done; wineserver -w)");
   }
-  // The product's entries in the Uninstall key, by display name.
-  int InstalledCount() {
+  // The Uninstall entries below `root` (HKLM or HKCU) whose display name is exactly `name`.
+  int EntriesNamed(const std::string& root, const std::string& name) {
     std::string text;
-    wine.Shell("wine_exec reg query 'HKLM\\" + std::string(kUninstallKey) +
-                   "' /s 2>/dev/null | tr -d '\\r' | grep -cE 'DisplayName +REG_SZ +Pellworth$'",
+    wine.Shell("wine_exec reg query '" + root + "\\" + kUninstallKey +
+                   "' /s 2>/dev/null | tr -d '\\r' | grep -cE 'DisplayName +REG_SZ +" + name + "$'",
                &text);
     return std::atoi(text.c_str());
   }
+  // The product's entries in the Uninstall key.
+  int InstalledCount() { return EntriesNamed("HKLM", "Pellworth"); }
   WinePrefix& wine = SharedPrefix();
 };
 

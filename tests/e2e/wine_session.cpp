@@ -31,13 +31,6 @@ std::string Setting(const char* name, const char* built) {
   return value != nullptr && *value != 0 ? value : built;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Runs a bash script; answers its exit status and, when asked, what it printed.
 int Bash(const std::string& script, std::string* output = nullptr) {
   std::string line = "bash -c " + Quote(script);
@@ -53,6 +46,13 @@ int Bash(const std::string& script, std::string* output = nullptr) {
 }
 
 }  // namespace
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 std::string Harness() { return Setting("PELLWORTH_WINE_HARNESS", PELLWORTH_WINE_HARNESS); }
 

@@ -79,6 +79,8 @@ const std::string& Mode();
 // packages, and the project's Wine harness (scripts/wine.sh).
 std::string WindowsBin();
 std::string Harness();
+// A file's bytes (empty when it cannot be read).
+std::string ReadFile(const std::string& path);
 std::string Packages();
 std::string PackagesOf(const std::string& processor);  // "x86" or "x64"
 
