@@ -2,6 +2,7 @@
 
 #include "check/formatted.h"
 
+#include <algorithm>
 #include <string>
 
 #include "dfc/constants.h"
@@ -215,9 +216,27 @@ class Checker {
   std::vector<Finding> findings_;
 };
 
+// Every table in the order of its key, compared by code units (the sequence
+// by its number, then by action), so that a package gives the same findings,
+// naming the same rows in the same order, whichever tool wrote its tables.
+PackageFacts Ordered(PackageFacts facts) {
+  auto byId = [](const auto& a, const auto& b) { return a.id < b.id; };
+  std::sort(facts.registry.begin(), facts.registry.end(), byId);
+  std::sort(facts.components.begin(), facts.components.end(), byId);
+  std::sort(facts.customActions.begin(), facts.customActions.end(), byId);
+  std::sort(facts.executeSequence.begin(), facts.executeSequence.end(),
+            [](const SequenceRow& a, const SequenceRow& b) {
+              return a.sequence != b.sequence ? a.sequence < b.sequence : a.action < b.action;
+            });
+  return facts;
+}
+
 }  // namespace
 
-std::vector<Finding> CheckPackage(const PackageFacts& facts) { return Checker(facts).Run(); }
+std::vector<Finding> CheckPackage(const PackageFacts& facts) {
+  const PackageFacts ordered = Ordered(facts);
+  return Checker(ordered).Run();
+}
 
 win::WString FindingLine(const Finding& finding) {
   return (finding.error ? u"error: " : u"warning: ") + finding.text;

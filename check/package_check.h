@@ -29,7 +29,10 @@ struct Finding {
   win::WString text;   // one line: the fact, then what Setup.exe does
 };
 
-// The findings, errors and warnings in the order of the checks.
+// The findings, errors and warnings in the order of the checks. Rows are taken
+// in the order of their table's key (Component, Registry, Action; the execute
+// sequence by number), never in the order the package stores them: a finding
+// that names several rows names them in that order.
 std::vector<Finding> CheckPackage(const PackageFacts& facts);
 
 // One finding as printed: "error: ..." or "warning: ...".

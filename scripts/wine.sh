@@ -11,6 +11,7 @@
 #                                  programs run under WOW64 (refused in the x86-64 mode);
 #                                  exports the prefix's environment
 #   wine_use ROOT                  exports the environment of the prefix in ROOT/prefix again
+#                                  (with a private XDG_RUNTIME_DIR in ROOT/xdg and LC_ALL=C.UTF-8)
 #   wine_exec PROGRAM [ARGS...]    runs a Windows program (reg, msiexec, winecfg, regedit or a
 #                                  path) in the current prefix with the mode's loader
 #   wine_run FOLDER LINE           runs the Windows command line LINE, exactly as given, in the
@@ -97,6 +98,12 @@ wine_use() {
   esac
   WINE_KIND=$kind
   export WINEPREFIX="$1/prefix" WINEDEBUG=-all DISPLAY=
+  # A runtime folder of the prefix's own (Wine 10 complains on standard error
+  # without one, and that must never pass for the program's output), removed
+  # with ROOT; and a UTF-8 locale whatever the caller's, so that a path beyond
+  # ASCII reaches Windows intact.
+  mkdir -p "$1/xdg" && chmod 700 "$1/xdg"
+  export XDG_RUNTIME_DIR="$1/xdg" LC_ALL=C.UTF-8
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 }
 

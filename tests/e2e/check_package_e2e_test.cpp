@@ -84,7 +84,7 @@ TEST_F(CheckPackageE2E, EachBreachGivesItsFinding) {
       {"x86\\pellworth-broken-number.msi", 0, "warning: HostID is written as a number (REG_DWORD \"#7\"), not as text: "},
       {"x86\\pellworth-broken-peruser.msi", 1, "error: the package installs per user (ALLUSERS is not set): "},
       {"x64\\pellworth-normal.msi", 1,
-       "error: the package is not a 32-bit package (template \"x64;1033\", 64-bit components MainFile, HostId): "},
+       "error: the package is not a 32-bit package (template \"x64;1033\", 64-bit components HostId, MainFile): "},
       {"x86\\pellworth-broken-noclear.msi", 1, "error: nothing clears REINSTALL before CostFinalize"},
       {"x86\\pellworth-broken-lateclear.msi", 1,
        "error: REINSTALL is cleared by ClearReinstallOnFirstInstall at 1001, after CostFinalize (1000): "},

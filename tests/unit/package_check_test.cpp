@@ -97,6 +97,20 @@ TEST(PackageCheck, FormattedColumnsAndConditions) {
         "and ends 0x80020661"}},
       {"a 64-bit component in an Intel package", [](PackageFacts& f) { f.components[0].attributes = 0x104; },
        {"error: the package is not a 32-bit package (template \"Intel;1033\", 64-bit components HostId)"}},
+      {"64-bit components named in the order of their key, not of their rows",
+       [](PackageFacts& f) {
+         f.components[0].attributes = 0x104;
+         f.components.insert(f.components.begin(), {u"MainFile", 0x100, u""});
+         f.components.push_back({u"Help", 0x100, u""});
+       },
+       {"error: the package is not a 32-bit package (template \"Intel;1033\", 64-bit components Help, "
+        "HostId, MainFile)"}},
+      {"of two rows below other roots, the first by key is named",
+       [](PackageFacts& f) {
+         f.registry[0].root = 1;
+         f.registry.insert(f.registry.begin(), {u"reg2", 3, u"SOFTWARE\\Orvel\\TAVRELQ", u"HostID", u"x", u"HostId"});
+       },
+       {"error: HostID is written below HKCU, not"}},
       {"ProductCode without braces",
        [](PackageFacts& f) { f.properties[u"ProductCode"] = u"0E5D2C1B-8A7F-4E6D-9C5B-4A3F2E1D0C9B"; },
        {"error: ProductCode is \"0E5D2C1B-8A7F-4E6D-9C5B-4A3F2E1D0C9B\", not a product code in braces"}},
