@@ -15,7 +15,7 @@
   X(KEY_WOW64_64KEY) X(KEY_WOW64_32KEY)                                                     \
   X(REG_NONE) X(REG_SZ) X(REG_EXPAND_SZ) X(REG_BINARY) X(REG_DWORD) X(REG_MULTI_SZ)         \
   X(INFINITE) X(WAIT_OBJECT_0) X(WAIT_TIMEOUT) X(WAIT_FAILED) X(STILL_ACTIVE)               \
-  X(SW_HIDE) X(SW_SHOWNORMAL) X(SEE_MASK_NOCLOSEPROCESS)                                    \
+  X(SW_HIDE) X(SW_SHOWNORMAL) X(SEE_MASK_NOCLOSEPROCESS) X(SEE_MASK_FLAG_NO_UI)                                   \
   X(VER_PLATFORM_WIN32_WINDOWS) X(VER_PLATFORM_WIN32_NT)                                    \
   X(VER_NT_WORKSTATION) X(VER_NT_DOMAIN_CONTROLLER) X(VER_NT_SERVER)                       \
   X(LOAD_LIBRARY_SEARCH_SYSTEM32)

@@ -44,7 +44,9 @@ ResultCode RunInstallation(Translation& translation) {
 win::DWORD RunAndWait(const win::WString& arguments, const win::WString& program) {
   win::SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = win::SEE_MASK_NOCLOSEPROCESS;
+  // No error box when the start fails: it would hold the run until somebody
+  // closes it, and in session 0, where deployment tools run it, nobody can.
+  info.fMask = win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI;
   info.lpFile = program.c_str();
   info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
   info.nShow = win::SW_HIDE;

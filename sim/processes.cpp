@@ -48,6 +48,7 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
   const ProgramScript* script = FindScript(start.file);
   if (script == nullptr) {
     info->hInstApp = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{2});  // SE_ERR_FNF
+    if ((info->fMask & win::SEE_MASK_FLAG_NO_UI) == 0) ++errorBoxes;
     return win::FALSE;
   }
   info->hInstApp = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{42});

@@ -10,6 +10,10 @@
 //  - A started program runs for its `runMs` of virtual time, then its onExit
 //    runs and it exits with its exitCode. Waiting on it, and every Sleep,
 //    advance the clock; events fall due in time order.
+//  - A start that fails shows an error box, as Windows does, unless the
+//    record asked for none (SEE_MASK_FLAG_NO_UI): each box is counted in
+//    errorBoxes (on Windows it stays until somebody closes it, and in
+//    session 0 nobody can).
 //  - A handle that was closed, or never handed out, is a bad handle:
 //    WAIT_FAILED, and FALSE from GetExitCodeProcess and CloseHandle.
 #pragma once
@@ -59,6 +63,7 @@ class Processes {
 
   void Script(const win::WString& file, ProgramScript script);
   std::vector<ProcessStart> starts;
+  int errorBoxes = 0;  // error boxes a failed start showed
   // A value above 32 means started; the scripts decide what runs.
   std::uintptr_t shellExecuteResult = 42;
 

@@ -88,12 +88,20 @@ TEST_F(InstallRoad, StartsMsiexecFromTheSystemFolderHidden) {
     EXPECT_EQ(s.api, "ShellExecuteExW");
     EXPECT_EQ(s.file, folder + u"\\msiexec.exe");
     EXPECT_EQ(s.recordSize, sizeof(win::SHELLEXECUTEINFOW));
-    EXPECT_EQ(s.mask, win::SEE_MASK_NOCLOSEPROCESS);
+    EXPECT_EQ(s.mask, win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI);
     EXPECT_FALSE(s.hasVerb);
     EXPECT_FALSE(s.hasDirectory);
     EXPECT_FALSE(s.hasOwner);
     EXPECT_EQ(s.show, win::SW_HIDE);
   }
+}
+
+// A start that fails ends with the start failure's code, without an error box
+// that would hold the run.
+TEST_F(InstallRoad, FailedStartShowsNoErrorBox) {
+  EXPECT_EQ(Run(u"/PAT:1"), 0x80020001u);  // no msiexec.exe in the system folder
+  ASSERT_EQ(machine.starts.size(), 1u);
+  EXPECT_EQ(machine.processes.errorBoxes, 0);
 }
 
 TEST_F(InstallRoad, UnknownSystemFolderStartsNothing) {
