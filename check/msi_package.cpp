@@ -171,8 +171,7 @@ UINT ReadTables(MSIHANDLE database, PackageFacts& facts, WString& failure) {
 }  // namespace
 
 win::DWORD ReadPackage(const WString& path, PackageFacts& facts, WString& failure) {
-  WString dll = win::SystemFilePath(u"msi.dll");
-  win::ScopedLibrary library(dll.empty() ? nullptr : win::Sys().LoadLibraryW(dll.c_str()));
+  win::ScopedLibrary library(win::LoadSystemLibrary(u"msi.dll"));
   if (!library.IsValid()) {
     failure = u"cannot load msi.dll from the system folder";
     return ERROR_MOD_NOT_FOUND;

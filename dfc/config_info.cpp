@@ -5,11 +5,10 @@
 namespace DFC {
 
 ConfigInfo::ConfigInfo() {
-  // By full path only: a library loaded by bare name could be a planted file
-  // of that name beside this program. An unknown system folder loads nothing.
-  win::WString path = win::SystemFilePath(u"shfolder.dll");
-  if (path.empty()) return;
-  folderLibrary_.Reset(win::Sys().LoadLibraryW(path.c_str()));
+  // By full path only, its imports from the system folder too: a library
+  // loaded by bare name could be a planted file of that name beside this
+  // program. An unknown system folder loads nothing.
+  folderLibrary_.Reset(win::LoadSystemLibrary(u"shfolder.dll"));
   if (folderLibrary_.IsValid())
     getFolderPath_ = reinterpret_cast<win::SHGetFolderPathWFn>(
         win::Sys().GetProcAddress(folderLibrary_.Get(), "SHGetFolderPathW"));

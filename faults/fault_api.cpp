@@ -152,9 +152,9 @@ win::UINT FaultApi::GetSystemDirectoryW(win::WCHAR* buffer, win::UINT size) {
 
 // ---------------------------------------------------------------- libraries
 
-win::HMODULE FaultApi::LoadLibraryW(const win::WCHAR* path) {
-  if (Enter(Call::LoadLibraryW)) return nullptr;
-  win::HMODULE library = below_.LoadLibraryW(path);
+win::HMODULE FaultApi::LoadLibraryExW(const win::WCHAR* path, win::HANDLE file, win::DWORD flags) {
+  if (Enter(Call::LoadLibraryExW)) return nullptr;
+  win::HMODULE library = below_.LoadLibraryExW(path, file, flags);
   if (library != nullptr) Received(Kind::Library, library);
   return library;
 }

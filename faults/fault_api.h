@@ -63,7 +63,7 @@ class FaultApi final : public win::ForwardingApi {
   win::HMODULE GetModuleHandleW(const win::WCHAR* name) override;
   win::DWORD GetModuleFileNameW(win::HMODULE module, win::WCHAR* buffer, win::DWORD size) override;
   win::UINT GetSystemDirectoryW(win::WCHAR* buffer, win::UINT size) override;
-  win::HMODULE LoadLibraryW(const win::WCHAR* path) override;
+  win::HMODULE LoadLibraryExW(const win::WCHAR* path, win::HANDLE file, win::DWORD flags) override;
   win::FARPROC GetProcAddress(win::HMODULE module, const char* name) override;
   win::BOOL FreeLibrary(win::HMODULE module) override;
   win::BOOL SetDefaultDllDirectories(win::DWORD flags) override;

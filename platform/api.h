@@ -20,7 +20,12 @@
 //                      write none), so a caller never relies on one.
 //  GetSystemDirectoryW units copied without the NUL; the size needed (with the NUL) when
 //                      the buffer is too small; 0 on failure.
-//  LoadLibraryW        the module, or null.  GetProcAddress: the entry, or null.
+//  LoadLibraryExW      the module, or null; with no flags, as LoadLibraryW. A full path
+//                      loads that file, whose own imports are searched as if named bare;
+//                      LOAD_WITH_ALTERED_SEARCH_PATH starts that search in the library's
+//                      own folder instead of the program's. That flag fails (null) with a
+//                      path that is not full, and with any LOAD_LIBRARY_SEARCH_* flag.
+//  GetProcAddress      the entry, or null.
 //  SetDefaultDllDirectories, SetDllDirectoryW  nonzero on success; 0 also where the
 //                      running system lacks the function (XP, unpatched Vista and 7).
 //  Reg*                a Win32 status: 0 on success; 2 for a missing key or value, 6 for
@@ -58,7 +63,7 @@ class Api {
   virtual UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) = 0;
 
   // Libraries.
-  virtual HMODULE LoadLibraryW(const WCHAR* path) = 0;
+  virtual HMODULE LoadLibraryExW(const WCHAR* path, HANDLE file, DWORD flags) = 0;
   virtual FARPROC GetProcAddress(HMODULE module, const char* name) = 0;
   virtual BOOL FreeLibrary(HMODULE module) = 0;
   virtual BOOL SetDefaultDllDirectories(DWORD flags) = 0;

@@ -16,7 +16,7 @@
   X(GetModuleHandleW)          \
   X(GetModuleFileNameW)        \
   X(GetSystemDirectoryW)       \
-  X(LoadLibraryW)              \
+  X(LoadLibraryExW)            \
   X(GetProcAddress)            \
   X(FreeLibrary)               \
   X(SetDefaultDllDirectories)  \

@@ -34,7 +34,9 @@ class ForwardingApi : public Api {
   UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) override {
     return below_.GetSystemDirectoryW(buffer, size);
   }
-  HMODULE LoadLibraryW(const WCHAR* path) override { return below_.LoadLibraryW(path); }
+  HMODULE LoadLibraryExW(const WCHAR* path, HANDLE file, DWORD flags) override {
+    return below_.LoadLibraryExW(path, file, flags);
+  }
   FARPROC GetProcAddress(HMODULE module, const char* name) override {
     return below_.GetProcAddress(module, name);
   }

@@ -76,4 +76,18 @@ WString SystemFilePath(const WString& file, Api& api = Sys());
 // cannot search the system folder alone, at least the current folder goes.
 void RestrictLibrarySearch(Api& api = Sys());
 
+// The flags that load a library by its full path with its own imports found in
+// the system folder: none where the search is restricted to it
+// (SetDefaultDllDirectories, asked again here: after RestrictLibrarySearch it
+// changes nothing, and its answer says whether the restriction holds), else
+// LOAD_WITH_ALTERED_SEARCH_PATH (XP, Vista and 7 without the update), which
+// starts the search for a library's imports in that library's own folder. The
+// two are never combined: the documentation has them exclude each other.
+DWORD FullPathLoadFlags(Api& api = Sys());
+// The library at `path` (a full path) loaded with those flags, or null.
+HMODULE LoadLibraryByFullPath(const WString& path, Api& api = Sys());
+// The system library `name` (msi.dll, say) from the system folder, its imports
+// from there too; null when it or the folder cannot be had.
+HMODULE LoadSystemLibrary(const WString& name, Api& api = Sys());
+
 }  // namespace win

@@ -31,4 +31,17 @@ void RestrictLibrarySearch(Api& api) {
   if (!api.SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) api.SetDllDirectoryW(u"");
 }
 
+DWORD FullPathLoadFlags(Api& api) {
+  return api.SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH;
+}
+
+HMODULE LoadLibraryByFullPath(const WString& path, Api& api) {
+  return api.LoadLibraryExW(path.c_str(), nullptr, FullPathLoadFlags(api));
+}
+
+HMODULE LoadSystemLibrary(const WString& name, Api& api) {
+  WString path = SystemFilePath(name, api);
+  return path.empty() ? nullptr : LoadLibraryByFullPath(path, api);
+}
+
 }  // namespace win

@@ -16,11 +16,17 @@ namespace {
 // folder out of the library search, so a library planted beside Setup.exe
 // under one of their names would be loaded. They are loaded on first use,
 // by full path in the system folder (built by the product's own
-// SystemFilePath), after the search was restricted.
-HMODULE SystemLibrary(const WString& name) {
-  WString path = SystemFilePath(name, RealApi());
+// SystemFilePath), after the search was restricted. Where the system lacks
+// the restriction (SetDefaultDllDirectories: XP, Vista and 7 without the
+// update), their own imports would still be searched beside the program:
+// there they are loaded with LOAD_WITH_ALTERED_SEARCH_PATH, which starts that
+// search in the system folder, theirs. The two are never combined.
+HMODULE SystemLibrary(const WString& name, Api& api, bool searchRestrictable) {
+  WString path = SystemFilePath(name, api);
   if (path.empty()) return nullptr;
-  return reinterpret_cast<HMODULE>(::LoadLibraryW(reinterpret_cast<const wchar_t*>(path.c_str())));
+  return reinterpret_cast<HMODULE>(
+      ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(path.c_str()), nullptr,
+                       searchRestrictable ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
 // The entry `name` of `library`, or null when either is missing.
@@ -110,13 +116,13 @@ class Win32Api final : public Api {
     return ::GetSystemDirectoryW(W(buffer), size);
   }
 
-  HMODULE LoadLibraryW(const WCHAR* path) override {
+  HMODULE LoadLibraryExW(const WCHAR* path, HANDLE file, DWORD flags) override {
     // A system library may forward an export to SHELL32 or ADVAPI32 (shfolder
     // does); the forward must find the copy from the system folder already
     // loaded, never look for one beside the program.
     Shell32();
     Advapi32();
-    return Ours(::LoadLibraryW(W(path)));
+    return Ours(::LoadLibraryExW(W(path), file, flags));
   }
   FARPROC GetProcAddress(HMODULE module, const char* name) override {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(::GetProcAddress(M(module), name)));
@@ -210,12 +216,15 @@ class Win32Api final : public Api {
  private:
   // Each loaded once, on first use (null when it cannot be had).
   HMODULE Advapi32() {
-    if (!advapi32_) advapi32_ = SystemLibrary(parts_.advapi32);
+    if (!advapi32_) advapi32_ = SystemLibrary(parts_.advapi32, *this, SearchRestrictable());
     return *advapi32_;
   }
   HMODULE Shell32() {
-    if (!shell32_) shell32_ = SystemLibrary(parts_.shell32);
+    if (!shell32_) shell32_ = SystemLibrary(parts_.shell32, *this, SearchRestrictable());
     return *shell32_;
+  }
+  bool SearchRestrictable() {
+    return Kernel32Entry<void*>(parts_.setDefaultDllDirectories) != nullptr;
   }
   template <typename Fn>
   Fn Kernel32Entry(const char* name) {

@@ -98,6 +98,10 @@ constexpr BYTE VER_NT_SERVER = 3;
 
 // Library search (libloaderapi.h); present from Windows 8 and in updated 7.
 constexpr DWORD LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x00000800;
+constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x00000008;
+// Every LOAD_LIBRARY_SEARCH_* flag (DLL_LOAD_DIR to DEFAULT_DIRS), none of
+// which combines with LOAD_WITH_ALTERED_SEARCH_PATH.
+constexpr DWORD LOAD_LIBRARY_SEARCH_FLAGS = 0x00001F00;
 
 // Computer name formats (sysinfoapi.h, COMPUTER_NAME_FORMAT).
 enum ComputerNameFormat : int {

@@ -18,7 +18,7 @@
   X(SW_HIDE) X(SW_SHOWNORMAL) X(SEE_MASK_NOCLOSEPROCESS) X(SEE_MASK_FLAG_NO_UI)                                   \
   X(VER_PLATFORM_WIN32_WINDOWS) X(VER_PLATFORM_WIN32_NT)                                    \
   X(VER_NT_WORKSTATION) X(VER_NT_DOMAIN_CONTROLLER) X(VER_NT_SERVER)                       \
-  X(LOAD_LIBRARY_SEARCH_SYSTEM32)
+  X(LOAD_LIBRARY_SEARCH_SYSTEM32) X(LOAD_WITH_ALTERED_SEARCH_PATH)
 
 namespace ours {
 #define PELLWORTH_TAKE(name) constexpr auto name##_value = win::name;

@@ -6,8 +6,10 @@
 
 namespace sim {
 
-void Libraries::Add(const win::WString& fullPath, std::set<std::string> exports) {
+void Libraries::Add(const win::WString& fullPath, std::set<std::string> exports,
+                    std::vector<win::WString> imports) {
   Library& library = libraries_[FoldCase(fullPath)];
+  library.imports = std::move(imports);
   // A handle of its own, fixed for the machine's life, whatever is added later,
   // and an address of its own for each export (never called).
   if (library.handle == nullptr)
@@ -31,26 +33,53 @@ Libraries::Library* Libraries::Loaded(win::HMODULE module) {
   return nullptr;
 }
 
-win::HMODULE Libraries::Load(const win::WCHAR* path, const win::WString& programFolder,
-                             const win::WString& systemFolder) {
-  win::WString name = FromPtr(path);
-  loads.push_back(name);
+Libraries::Library* Libraries::Find(const win::WString& name,
+                                    const std::vector<win::WString>& folders, win::WString* found) {
   std::vector<win::WString> candidates{name};
   if (!name.empty() && name.find_first_of(u"\\/") == win::WString::npos) {
     candidates.clear();
-    if (!defaultDllDirectories) {
-      candidates.push_back(programFolder + u'\\' + name);
-      if (dllDirectory && !dllDirectory->empty()) candidates.push_back(*dllDirectory + u'\\' + name);
-    }
-    candidates.push_back(systemFolder + u'\\' + name);
+    for (const win::WString& folder : folders) candidates.push_back(folder + u'\\' + name);
   }
   for (const win::WString& candidate : candidates) {
     auto it = libraries_.find(FoldCase(candidate));
     if (it == libraries_.end()) continue;
-    ++it->second.references;
-    return it->second.handle;
+    *found = candidate;
+    return &it->second;
   }
   return nullptr;
+}
+
+win::HMODULE Libraries::Load(const win::WCHAR* path, win::DWORD flags,
+                             const win::WString& programFolder, const win::WString& systemFolder) {
+  win::WString name = FromPtr(path);
+  loads.push_back(name);
+  loadFlags.push_back(flags);
+  bool altered = (flags & win::LOAD_WITH_ALTERED_SEARCH_PATH) != 0;
+  bool fullPath = name.size() > 2 && (name[1] == u':' || name.rfind(u"\\\\", 0) == 0);
+  if (altered && (!fullPath || (flags & win::LOAD_LIBRARY_SEARCH_FLAGS) != 0)) return nullptr;
+  // The standard search: the program's folder and SetDllDirectoryW's, unless
+  // the search was restricted, then the system folder.
+  std::vector<win::WString> search;
+  if (!defaultDllDirectories) {
+    search.push_back(programFolder);
+    if (dllDirectory && !dllDirectory->empty()) search.push_back(*dllDirectory);
+  }
+  search.push_back(systemFolder);
+  win::WString found;
+  Library* library = Find(name, search, &found);
+  if (library == nullptr) return nullptr;
+  // Its imports: from its own folder first when the search was altered.
+  std::vector<win::WString> importSearch = search;
+  if (altered) importSearch = {found.substr(0, found.rfind(u'\\')), systemFolder};
+  std::vector<win::WString> imported;
+  for (const win::WString& import : library->imports) {
+    win::WString at;
+    if (Find(import, importSearch, &at) == nullptr) return nullptr;
+    imported.push_back(at);
+  }
+  importsLoaded.insert(importsLoaded.end(), imported.begin(), imported.end());
+  ++library->references;
+  return library->handle;
 }
 
 win::FARPROC Libraries::Entry(win::HMODULE module, const char* name) {

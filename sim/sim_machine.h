@@ -93,8 +93,9 @@ class Machine final : public win::Api {
   bool KeyExists(win::HKEY root, const win::WString& path) const { return registry.KeyExists(root, path); }
   // Opening this key (any access) answers ERROR_ACCESS_DENIED.
   void DenyAccess(win::HKEY root, const win::WString& path) { registry.DenyAccess(root, path); }
-  void AddLibrary(const win::WString& fullPath, std::set<std::string> exports) {
-    libraries.Add(fullPath, std::move(exports));
+  void AddLibrary(const win::WString& fullPath, std::set<std::string> exports,
+                  std::vector<win::WString> imports = {}) {
+    libraries.Add(fullPath, std::move(exports), std::move(imports));
   }
   void Script(const win::WString& file, ProgramScript script) { processes.Script(file, std::move(script)); }
   win::WString SystemFile(const win::WString& name) const { return systemDirectory + u'\\' + name; }
@@ -121,8 +122,8 @@ class Machine final : public win::Api {
   win::HMODULE GetModuleHandleW(const win::WCHAR* name) override;
   win::DWORD GetModuleFileNameW(win::HMODULE module, win::WCHAR* buffer, win::DWORD size) override;
   win::UINT GetSystemDirectoryW(win::WCHAR* buffer, win::UINT size) override;
-  win::HMODULE LoadLibraryW(const win::WCHAR* path) override {
-    return libraries.Load(path, modulePath.substr(0, modulePath.rfind(u'\\')), systemDirectory);
+  win::HMODULE LoadLibraryExW(const win::WCHAR* path, win::HANDLE, win::DWORD flags) override {
+    return libraries.Load(path, flags, modulePath.substr(0, modulePath.rfind(u'\\')), systemDirectory);
   }
   win::FARPROC GetProcAddress(win::HMODULE module, const char* name) override {
     return libraries.Entry(module, name);

@@ -50,4 +50,13 @@ bool UnderWow64();
 // answers its full path.
 std::u16string PlantLibrary(const std::u16string& folder, const std::u16string& name);
 
+// On the platform lacking its optional parts: pellworth_outer.dll, which
+// imports pellworth_inner.dll by bare name, with pellworth_inner.dll beside it,
+// both in `folder` below the test program's own folder, and another
+// pellworth_inner.dll beside the test program. Answers pellworth_outer.dll's
+// full path. ImportLoadedFrom tells whether the pellworth_inner.dll in `folder`
+// ("" for the test program's own folder) was loaded since.
+std::u16string PlantImportingLibrary(const std::u16string& folder);
+bool ImportLoadedFrom(const std::u16string& folder);
+
 }  // namespace contract

@@ -1,6 +1,8 @@
 #include "contract/contract_backend.h"
 #include "sim/sim_machine.h"
 
+#include <algorithm>
+
 namespace contract {
 namespace {
 sim::Machine* machine = nullptr;
@@ -59,6 +61,30 @@ std::u16string Recorded(const std::u16string& program) {
 
 bool Is64BitProcess() { return false; }  // the simulated machine runs a 32-bit program
 bool UnderWow64() { return Machine().wow64; }
+
+namespace {
+sim::Machine& Lacking() { return static_cast<sim::Machine&>(PlatformLackingOptionalParts()); }
+std::u16string FolderOf(const std::u16string& folder) {
+  const std::u16string& module = Lacking().modulePath;
+  std::u16string path = module.substr(0, module.rfind(u'\\'));
+  return folder.empty() ? path : path + u'\\' + folder;
+}
+}  // namespace
+
+std::u16string PlantImportingLibrary(const std::u16string& folder) {
+  Lacking().AddLibrary(FolderOf(u"") + u"\\pellworth_inner.dll", {"PellworthInner"});
+  Lacking().AddLibrary(FolderOf(folder) + u"\\pellworth_inner.dll", {"PellworthInner"});
+  Lacking().AddLibrary(FolderOf(folder) + u"\\pellworth_outer.dll", {"PellworthOuter"},
+                       {u"pellworth_inner.dll"});
+  Lacking().libraries.importsLoaded.clear();
+  return FolderOf(folder) + u"\\pellworth_outer.dll";
+}
+
+bool ImportLoadedFrom(const std::u16string& folder) {
+  const auto& loaded = Lacking().libraries.importsLoaded;
+  return std::find(loaded.begin(), loaded.end(), FolderOf(folder) + u"\\pellworth_inner.dll") !=
+         loaded.end();
+}
 
 std::u16string PlantLibrary(const std::u16string& folder, const std::u16string& name) {
   const std::u16string& module = Machine().modulePath;

@@ -105,4 +105,26 @@ std::u16string PlantLibrary(const std::u16string& folder, const std::u16string& 
   return path;
 }
 
+namespace {
+std::u16string InnerMarker(const std::u16string& folder) {
+  return ProgramFolder() + (folder.empty() ? u"" : u"\\" + folder) + u"\\pellworth_inner.dll.loaded";
+}
+}  // namespace
+
+// Both libraries are built beside the tests: the pair is copied to `folder`,
+// and the copy of pellworth_inner.dll beside the program is the planted one.
+std::u16string PlantImportingLibrary(const std::u16string& folder) {
+  std::u16string dir = ProgramFolder() + u'\\' + folder;
+  ::CreateDirectoryW(W(dir), nullptr);
+  for (const char16_t* name : {u"pellworth_inner.dll", u"pellworth_outer.dll"})
+    ::CopyFileW(W(ProgramFolder() + u'\\' + name), W(dir + u'\\' + name), FALSE);
+  ::DeleteFileW(W(InnerMarker(u"")));
+  ::DeleteFileW(W(InnerMarker(folder)));
+  return dir + u"\\pellworth_outer.dll";
+}
+
+bool ImportLoadedFrom(const std::u16string& folder) {
+  return ::GetFileAttributesW(W(InnerMarker(folder))) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace contract

@@ -105,13 +105,13 @@ TEST_F(PlatformContract, VersionRecordSizes) {
 
 TEST_F(PlatformContract, ShellFolderLibraryFromTheSystemFolder) {
   std::u16string path = win::SystemFilePath(u"shfolder.dll");
-  win::HMODULE library = win::Sys().LoadLibraryW(path.c_str());
+  win::HMODULE library = win::Sys().LoadLibraryExW(path.c_str(), nullptr, 0);
   ASSERT_NE(library, nullptr);
   EXPECT_NE(win::Sys().GetProcAddress(library, "SHGetFolderPathW"), nullptr);
   EXPECT_EQ(win::Sys().GetProcAddress(library, "NoSuchEntry"), nullptr);
   EXPECT_NE(win::Sys().FreeLibrary(library), 0);
   std::u16string missing = win::SystemFilePath(u"no-such-library.dll");
-  EXPECT_EQ(win::Sys().LoadLibraryW(missing.c_str()), nullptr);
+  EXPECT_EQ(win::Sys().LoadLibraryExW(missing.c_str(), nullptr, 0), nullptr);
 }
 
 TEST_F(PlatformContract, StartOfAMissingProgramFailsWithoutAHandle) {
@@ -166,7 +166,7 @@ TEST_F(PlatformContract, Wow64AnswersWhatTheProcessIs) {
 TEST_F(PlatformContract, LibrarySearchBeforeAndAfterItIsRestricted) {
   win::Api& p = win::Sys();
   auto loadsBare = [&](const char16_t* name) {
-    win::HMODULE module = p.LoadLibraryW(name);
+    win::HMODULE module = p.LoadLibraryExW(name, nullptr, 0);
     if (module != nullptr) p.FreeLibrary(module);
     return module != nullptr;
   };
@@ -185,7 +185,7 @@ TEST_F(PlatformContract, LibrarySearchBeforeAndAfterItIsRestricted) {
   ASSERT_NE(p.SetDefaultDllDirectories(win::LOAD_LIBRARY_SEARCH_SYSTEM32), 0);
   EXPECT_FALSE(loadsBare(u"beside-after.dll"));
   std::u16string full = contract::PlantLibrary(u"", u"beside-after.dll");
-  win::HMODULE byPath = p.LoadLibraryW(full.c_str());
+  win::HMODULE byPath = p.LoadLibraryExW(full.c_str(), nullptr, 0);
   EXPECT_NE(byPath, nullptr);
   if (byPath != nullptr) {
     EXPECT_NE(p.FreeLibrary(byPath), 0);
@@ -235,6 +235,20 @@ TEST(PlatformLackingContract, AnswersOfASystemWithoutOptionalParts) {
   EXPECT_EQ(reinterpret_cast<win::ULONG_PTR>(
                 p.ShellExecuteW(nullptr, u"", program.c_str(), u"/c exit", nullptr, win::SW_HIDE)),
             2u);
+}
+
+// Where the system cannot restrict the library search, a library loaded by
+// full path still takes the libraries it imports from its own folder, never a
+// copy planted beside the program.
+TEST(PlatformLackingContract, LibraryByFullPathTakesItsImportsFromItsOwnFolder) {
+  win::Api& p = contract::PlatformLackingOptionalParts();
+  std::u16string outer = contract::PlantImportingLibrary(u"deps");
+  EXPECT_EQ(win::FullPathLoadFlags(p), win::LOAD_WITH_ALTERED_SEARCH_PATH);
+  win::HMODULE module = win::LoadLibraryByFullPath(outer, p);
+  ASSERT_NE(module, nullptr);
+  EXPECT_TRUE(contract::ImportLoadedFrom(u"deps"));
+  EXPECT_FALSE(contract::ImportLoadedFrom(u""));
+  EXPECT_NE(p.FreeLibrary(module), 0);
 }
 
 // The installer run reads a child's exit code in full, whatever its size.

@@ -26,11 +26,11 @@ TEST_F(Environment, BuiltInOrderAndTheLibraryFreedLast) {
   {
     DFC::DFCEnvironment environment;
     EXPECT_EQ(Calls({Call::GetComputerNameW, Call::GetVersionExW, Call::GetModuleHandleW,
-                     Call::GetModuleFileNameW, Call::LoadLibraryW, Call::GetProcAddress,
+                     Call::GetModuleFileNameW, Call::LoadLibraryExW, Call::GetProcAddress,
                      Call::GetCommandLineW, Call::FreeLibrary}),
               (std::vector<Call>{Call::GetComputerNameW, Call::GetVersionExW, Call::GetVersionExW,
                                  Call::GetModuleHandleW, Call::GetModuleFileNameW,
-                                 Call::LoadLibraryW, Call::GetProcAddress,
+                                 Call::LoadLibraryExW, Call::GetProcAddress,
                                  Call::GetCommandLineW}));
     // The four components of project(VERSION), each copied to its own member.
     EXPECT_EQ(environment.versionInfo().major(), PELLWORTH_VERSION_MAJOR_TEXT);
@@ -53,12 +53,27 @@ TEST_F(Environment, BuiltInOrderAndTheLibraryFreedLast) {
   EXPECT_EQ(faults.CallCount(Call::FreeLibrary), 1);
 }
 
+// By full path, and its own imports from the system folder: by the search's
+// restriction where the system has one, else by the altered search path.
 TEST_F(Environment, ShellFolderLibraryComesFromTheSystemFolder) {
-  machine.systemDirectory = u"D:\\W\\System32";
-  machine.AddLibrary(u"D:\\W\\System32\\shfolder.dll", {"SHGetFolderPathW"});
-  DFC::DFCEnvironment environment;
-  EXPECT_EQ(machine.libraries.loads, std::vector<std::u16string>{u"D:\\W\\System32\\shfolder.dll"});
-  EXPECT_NE(environment.configInfo().folderLibrary(), nullptr);
+  for (bool restrictable : {true, false}) {
+    SCOPED_TRACE(restrictable);
+    sim::Machine m;
+    faults::FaultApi layer(m);
+    win::ScopedSys use(layer);
+    m.libraries.hasSetDefaultDllDirectories = restrictable;
+    m.systemDirectory = u"D:\\W\\System32";
+    // shfolder imports SHELL32 by name; a planted copy lies beside the program.
+    m.AddLibrary(u"D:\\W\\System32\\shfolder.dll", {"SHGetFolderPathW"}, {u"shell32.dll"});
+    m.AddLibrary(u"D:\\W\\System32\\shell32.dll", {});
+    m.AddLibrary(u"C:\\Users\\Deployer\\Downloads\\shell32.dll", {});
+    DFC::DFCEnvironment environment;
+    EXPECT_EQ(m.libraries.loads, std::vector<std::u16string>{u"D:\\W\\System32\\shfolder.dll"});
+    EXPECT_EQ(m.libraries.loadFlags,
+              std::vector<win::DWORD>{restrictable ? 0u : win::LOAD_WITH_ALTERED_SEARCH_PATH});
+    EXPECT_EQ(m.libraries.importsLoaded, std::vector<std::u16string>{u"D:\\W\\System32\\shell32.dll"});
+    EXPECT_NE(environment.configInfo().folderLibrary(), nullptr);
+  }
 }
 
 TEST_F(Environment, MissingLibraryOrEntry) {
@@ -85,7 +100,7 @@ TEST_F(Environment, MissingLibraryOrEntry) {
       EXPECT_EQ(environment.configInfo().getFolderPath(), nullptr);
       EXPECT_EQ(environment.configInfo().folderLibrary() != nullptr, row.library && row.systemFolder);
     }
-    EXPECT_EQ(layer.CallCount(Call::LoadLibraryW), row.loads);
+    EXPECT_EQ(layer.CallCount(Call::LoadLibraryExW), row.loads);
     EXPECT_EQ(layer.CallCount(Call::FreeLibrary), row.frees);
     EXPECT_EQ(m.OpenResources(), std::vector<std::string>());
   }
