@@ -2,9 +2,13 @@
 # The release: builds Setup.exe and CheckPackage.exe in a clean tree, signs
 # them when a certificate is given, and writes
 #   dist/pellworth-setup-<version>.zip   Setup.exe, CheckPackage.exe, README.md, CHANGELOG.md
-#   dist/SHA256SUMS                      the zip, Setup.exe and CheckPackage.exe
-# Rebuilding the same commit gives the same bytes: nothing in the build
-# depends on the time or the folder, and the zip's times are the commit's.
+#   dist/Setup.exe, dist/CheckPackage.exe the programs the zip holds
+#   dist/TOOLCHAIN                       what built them: the Debian release, and the
+#                                        versions of the mingw-w64 compiler, binutils and wixl
+#   dist/SHA256SUMS                      all of the above, each lying beside it
+# Rebuilding the same commit with the same toolchain gives the same bytes:
+# nothing in the build depends on the time or the folder, and the zip's times
+# are the commit's.
 #
 # Signing (Authenticode, SHA-256, with osslsigncode):
 #   PELLWORTH_SIGN_PFX            a PKCS#12 file with the certificate and its key
@@ -57,11 +61,22 @@ with zipfile.ZipFile(out, "w") as archive:
             archive.writestr(info, f.read(), compresslevel=9)
 PY
 cp "$exe" "$checker" dist/
-(cd dist && sha256sum "$(basename "$zip")" Setup.exe CheckPackage.exe > SHA256SUMS &&
-   rm Setup.exe CheckPackage.exe)
+# The toolchain, as Debian's own build records name it: the same bytes come
+# only from the same versions.
+{
+  echo "Source: pellworth-setup $version"
+  echo "Build-Origin: $( . /etc/os-release && echo "$PRETTY_NAME")"
+  echo "Installed-Build-Depends:"
+  for p in g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev wixl; do
+    echo " $p (= $(dpkg-query -W -f='${Version}' "$p" 2>/dev/null || echo unknown))"
+  done
+  echo "Compiler: $(i686-w64-mingw32-g++-win32 --version | head -1)"
+} > dist/TOOLCHAIN
+(cd dist && sha256sum "$(basename "$zip")" Setup.exe CheckPackage.exe TOOLCHAIN > SHA256SUMS)
 
 echo "release $version: $zip"
 cat dist/SHA256SUMS
+sed -n 's/^Build-Origin: /built on /p' dist/TOOLCHAIN
 if [ -n "$signed" ]; then
   echo "Setup.exe and CheckPackage.exe are signed (Authenticode, SHA-256)."
 else

@@ -39,6 +39,11 @@ grep -q "NOT signed" "$work/a.log" || fail "an unsigned release does not say so"
   fail "the zip holds $(ls "$a/x" | tr '\n' ' ')"
 (cd "$a/x" && [ "$(sha256sum -c --ignore-missing ../SHA256SUMS | grep -c ': OK$')" = 2 ]) ||
   fail "Setup.exe and CheckPackage.exe in the zip do not both match SHA256SUMS"
+(cd "$a" && sha256sum -c --quiet SHA256SUMS) || fail "sha256sum -c SHA256SUMS fails in dist as released"
+[ "$(LC_ALL=C ls "$a" | grep -v '^x$' | tr '\n' ' ')" = "CheckPackage.exe SHA256SUMS Setup.exe TOOLCHAIN $zip " ] ||
+  fail "dist holds $(ls "$a" | tr '\n' ' ')"
+grep -q "^Build-Origin: Debian" "$a/TOOLCHAIN" && grep -qE "^ g\+\+-mingw-w64-i686-win32 \(= [0-9]" "$a/TOOLCHAIN" ||
+  fail "TOOLCHAIN does not name the release and the compiler: $(cat "$a/TOOLCHAIN")"
 echo "reproducible: $zip, Setup.exe and CheckPackage.exe identical from two folders"
 
 # A throw-away code-signing certificate.
