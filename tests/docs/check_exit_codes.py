@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The exit codes have one source, setup/result_codes.h: every code there must
-stand in the README's table with the same meaning and its signed decimal, and
+stand in the README's table with the same meaning and its unsigned and signed decimals, and
 the scripts' `meaning` must print the same text. Every row of the table must be
 a code the program can return, with the right decimal."""
 import re
@@ -30,17 +30,19 @@ section = readme.split("### Exit codes", 1)[-1].split("\n### ", 1)[0]
 rows = {}
 for line in section.splitlines():
     cells = [c.strip() for c in line.strip().strip("|").split("|")]
-    if len(cells) != 4 or not cells[0].startswith("`"):
+    if len(cells) != 6 or not cells[0].startswith("`"):
         continue
-    code_text, decimal, text, _ = cells
+    code_text, unsigned, decimal, text = cells[:4]
     code_text = code_text.strip("`")
     if code_text == "0x8002xxxx":
         rows[base] = text
-        if decimal != f"{signed(base)} + xxxx":
-            failures.append(f"README: 0x8002xxxx shows {decimal!r}")
+        if (unsigned, decimal) != (f"{base} + xxxx", f"{signed(base)} + xxxx"):
+            failures.append(f"README: 0x8002xxxx shows {unsigned!r} and {decimal!r}")
         continue
     code = int(code_text, 0)
     rows[code] = text
+    if unsigned != str(code):
+        failures.append(f"README: {code_text} shows {unsigned} unsigned, not {code}")
     if decimal != str(signed(code)):
         failures.append(f"README: {code_text} shows {decimal}, not {signed(code)}")
     if not returnable(code):

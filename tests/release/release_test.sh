@@ -35,7 +35,7 @@ for program in Setup.exe CheckPackage.exe; do
     fail "the two $program differ"
 done
 grep -q "NOT signed" "$work/a.log" || fail "an unsigned release does not say so"
-(cd "$a" && unzip -q "$zip" -d x && [ "$(ls x | tr '\n' ' ')" = "CHANGELOG.md CheckPackage.exe README.md Setup.exe " ]) ||
+(cd "$a" && unzip -q "$zip" -d x && [ "$(LC_ALL=C ls x | tr '\n' ' ')" = "CHANGELOG.md CheckPackage.exe README.md Setup.exe " ]) ||
   fail "the zip holds $(ls "$a/x" | tr '\n' ' ')"
 (cd "$a/x" && [ "$(sha256sum -c --ignore-missing ../SHA256SUMS | grep -c ': OK$')" = 2 ]) ||
   fail "Setup.exe and CheckPackage.exe in the zip do not both match SHA256SUMS"
