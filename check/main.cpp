@@ -7,6 +7,10 @@
 //   1  one error or more
 //   2  the package could not be opened or read, or the command line is wrong
 //
+// CheckPackage.exe /ProductCode PACKAGE.msi prints the package's product code
+// alone (for an uninstall line that waits, msiexec /x {code}) and ends 0; 2
+// when the package cannot be read or has none.
+//
 // It reads the package only: the file, the registry and the machine stay as
 // they were.
 #include "check/msi_package.h"
@@ -56,17 +60,27 @@ int wmain(int argc, wchar_t** argv) {
   win::SetSys(&win::RealApi());
   // msi.dll and what it loads come from the system folder only.
   win::RestrictLibrarySearch();
-  if (argc != 2) {
-    PrintLine(STD_ERROR_HANDLE, u"usage: CheckPackage.exe PACKAGE.msi");
+  bool productCode = argc == 3 && std::wstring(argv[1]) == L"/ProductCode";
+  if (argc != 2 && !productCode) {
+    PrintLine(STD_ERROR_HANDLE, u"usage: CheckPackage.exe [/ProductCode] PACKAGE.msi");
     return CHECK_UNREADABLE;
   }
-  win::WString path = Ours(argv[1]);
+  win::WString path = Ours(argv[argc - 1]);
   check::PackageFacts facts;
   win::WString failure;
   if (win::DWORD status = check::ReadPackage(path, facts, failure); status != 0) {
     PrintLine(STD_ERROR_HANDLE, u"CheckPackage: " + path + u": " + failure + u" (error " +
                                     Ours(std::to_wstring(status).c_str()) + u")");
     return CHECK_UNREADABLE;
+  }
+  if (productCode) {
+    auto code = facts.properties.find(u"ProductCode");
+    if (code == facts.properties.end() || code->second.empty()) {
+      PrintLine(STD_ERROR_HANDLE, u"CheckPackage: " + path + u": the package has no ProductCode");
+      return CHECK_UNREADABLE;
+    }
+    PrintLine(STD_OUTPUT_HANDLE, code->second);
+    return CHECK_PASSED;
   }
   bool errors = false;
   for (const check::Finding& finding : check::CheckPackage(facts)) {

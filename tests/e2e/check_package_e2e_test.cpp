@@ -121,7 +121,9 @@ TEST_F(CheckPackageE2E, UnreadablePackageGivesTwo) {
   const Row rows[] = {
       {"C:\\work\\absent.msi", "cannot find the file"},
       {"C:\\work\\text.msi", "cannot open the file as a Windows Installer package"},
-      {"", "usage: CheckPackage.exe PACKAGE.msi"},
+      {"", "usage: CheckPackage.exe [/ProductCode] PACKAGE.msi"},
+      {"/ProductCode C:\\work\\absent.msi", "cannot find the file"},
+      {"/productcode C:\\work\\text.msi", "usage: "},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.arguments);
