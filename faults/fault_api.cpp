@@ -236,21 +236,16 @@ win::LONG FaultApi::RegCloseKey(win::HKEY key) {
 // ---------------------------------------------------------------- processes
 
 win::BOOL FaultApi::ShellExecuteExW(win::SHELLEXECUTEINFOW* info) {
-  if (Enter(Call::ShellExecuteExW)) {
-    if (info != nullptr) info->hProcess = nullptr;
+  if (const Fault* f = Enter(Call::ShellExecuteExW)) {
+    if (info != nullptr) {
+      info->hProcess = nullptr;
+      info->hInstApp = reinterpret_cast<win::HINSTANCE>(static_cast<std::uintptr_t>(f->status));
+    }
     return win::FALSE;
   }
   win::BOOL started = below_.ShellExecuteExW(info);
   if (started && info->hProcess != nullptr) Received(Kind::Process, info->hProcess);
   return started;
-}
-
-win::HINSTANCE FaultApi::ShellExecuteW(win::HWND owner, const win::WCHAR* verb,
-                                       const win::WCHAR* file, const win::WCHAR* parameters,
-                                       const win::WCHAR* directory, int show) {
-  if (const Fault* f = Enter(Call::ShellExecuteW))
-    return reinterpret_cast<win::HINSTANCE>(static_cast<std::uintptr_t>(f->status));
-  return below_.ShellExecuteW(owner, verb, file, parameters, directory, show);
 }
 
 win::DWORD FaultApi::WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) {

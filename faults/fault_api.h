@@ -83,9 +83,6 @@ class FaultApi final : public win::ForwardingApi {
   win::LONG RegDeleteKeyW(win::HKEY key, const win::WCHAR* subKey) override;
   win::LONG RegCloseKey(win::HKEY key) override;
   win::BOOL ShellExecuteExW(win::SHELLEXECUTEINFOW* info) override;
-  win::HINSTANCE ShellExecuteW(win::HWND owner, const win::WCHAR* verb, const win::WCHAR* file,
-                               const win::WCHAR* parameters, const win::WCHAR* directory,
-                               int show) override;
   win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override;
   win::BOOL GetExitCodeProcess(win::HANDLE process, win::DWORD* exitCode) override;
   win::BOOL CloseHandle(win::HANDLE handle) override;

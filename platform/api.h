@@ -32,9 +32,10 @@
 //                      a bad handle, 234 for a value that does not fit (the size then
 //                      holds the size needed), 259 past the last subkey. RegOpenKeyExW
 //                      leaves *result null on failure.
-//  ShellExecuteExW     nonzero on success (hProcess set when NOCLOSEPROCESS was asked);
-//                      0 on failure with hProcess null.
-//  ShellExecuteW       a value above 32 on success; 32 or less on failure.
+//  ShellExecuteExW     nonzero on success, hInstApp above 32 and hProcess set when
+//                      NOCLOSEPROCESS was asked; 0 on failure with hProcess null and
+//                      hInstApp 32 or less (the error). A failure shows an error box
+//                      unless SEE_MASK_FLAG_NO_UI was asked.
 //  WaitForSingleObject WAIT_OBJECT_0 when the process ended, WAIT_FAILED on a bad handle.
 //  GetExitCodeProcess  nonzero with *code set; 0 on failure.
 #pragma once
@@ -86,9 +87,6 @@ class Api {
 
   // Processes.
   virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) = 0;
-  virtual HINSTANCE ShellExecuteW(HWND owner, const WCHAR* verb, const WCHAR* file,
-                                  const WCHAR* parameters, const WCHAR* directory,
-                                  int show) = 0;
   virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
   virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
   virtual BOOL CloseHandle(HANDLE handle) = 0;

@@ -28,7 +28,6 @@
   X(RegDeleteKeyW)             \
   X(RegCloseKey)               \
   X(ShellExecuteExW)           \
-  X(ShellExecuteW)             \
   X(WaitForSingleObject)       \
   X(GetExitCodeProcess)        \
   X(CloseHandle)               \

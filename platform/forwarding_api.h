@@ -71,10 +71,6 @@ class ForwardingApi : public Api {
   }
   LONG RegCloseKey(HKEY key) override { return below_.RegCloseKey(key); }
   BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override { return below_.ShellExecuteExW(info); }
-  HINSTANCE ShellExecuteW(HWND owner, const WCHAR* verb, const WCHAR* file,
-                          const WCHAR* parameters, const WCHAR* directory, int show) override {
-    return below_.ShellExecuteW(owner, verb, file, parameters, directory, show);
-  }
   DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
     return below_.WaitForSingleObject(handle, milliseconds);
   }

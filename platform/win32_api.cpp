@@ -189,16 +189,10 @@ class Win32Api final : public Api {
     SYSTEM_ENTRY(Shell32, ShellExecuteExW);
     if (!fn) {
       info->hProcess = nullptr;
+      info->hInstApp = reinterpret_cast<HINSTANCE>(std::uintptr_t{2});  // as for a missing file
       return 0;
     }
     return fn(reinterpret_cast<::SHELLEXECUTEINFOW*>(info));
-  }
-  HINSTANCE ShellExecuteW(HWND owner, const WCHAR* verb, const WCHAR* file,
-                          const WCHAR* parameters, const WCHAR* directory, int show) override {
-    SYSTEM_ENTRY(Shell32, ShellExecuteW);
-    if (!fn) return reinterpret_cast<HINSTANCE>(std::uintptr_t{2});  // as for a missing file
-    return reinterpret_cast<HINSTANCE>(fn(reinterpret_cast<::HWND>(owner), W(verb), W(file),
-                                          W(parameters), W(directory), show));
   }
   DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
     return ::WaitForSingleObject(handle, milliseconds);

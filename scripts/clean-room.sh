@@ -127,9 +127,9 @@ for c in "${commands[@]}"; do
 done
 
 echo
-for c in "${commands[@]}"; do
-  [ "$c" = test ] && grep -E '^total: ' "$root/test.log" | tail -1 | sed "s/^/clean room $release /"
-done
+if [ -f "$root/test.log" ]; then
+  { grep -E '^total: ' "$root/test.log" || true; } | tail -1 | sed "s/^/clean room $release /"
+fi
 line="clean room $release:"
 for r in "${results[@]}"; do line+=" ${r%% *} ${r#* },"; done
 echo "${line%,}"

@@ -51,7 +51,12 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
     if ((info->fMask & win::SEE_MASK_FLAG_NO_UI) == 0) ++errorBoxes;
     return win::FALSE;
   }
-  info->hInstApp = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{42});
+  if (shellExecuteResult <= 32) {  // refused, with that error
+    info->hInstApp = reinterpret_cast<win::HINSTANCE>(shellExecuteResult);
+    if ((info->fMask & win::SEE_MASK_FLAG_NO_UI) == 0) ++errorBoxes;
+    return win::FALSE;
+  }
+  info->hInstApp = reinterpret_cast<win::HINSTANCE>(shellExecuteResult);
   auto process = std::make_unique<Process>();
   process->start = start;
   process->script = *script;
@@ -66,33 +71,6 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
   running->held = (info->fMask & win::SEE_MASK_NOCLOSEPROCESS) != 0 && !script->noProcessHandle;
   if (running->held) info->hProcess = reinterpret_cast<win::HANDLE>(handle);
   return win::TRUE;
-}
-
-win::HINSTANCE Processes::Start(win::HWND owner, const win::WCHAR* verb, const win::WCHAR* file,
-                                const win::WCHAR* parameters, const win::WCHAR* directory,
-                                int show) {
-  ProcessStart start;
-  start.api = "ShellExecuteW";
-  start.hasOwner = owner != nullptr;
-  start.hasVerb = verb != nullptr;
-  start.verb = FromPtr(verb);
-  start.file = FromPtr(file);
-  start.hasParameters = parameters != nullptr;
-  start.parameters = FromPtr(parameters);
-  start.hasDirectory = directory != nullptr;
-  start.directory = FromPtr(directory);
-  start.show = show;
-  start.atMs = nowMs_;
-  starts.push_back(start);
-  const ProgramScript* script = FindScript(start.file);
-  if (script == nullptr) return reinterpret_cast<win::HINSTANCE>(std::uintptr_t{2});  // SE_ERR_FNF
-  if (shellExecuteResult > 32) {
-    ProgramScript copy = *script;
-    At(nowMs_ + copy.runMs, [copy] {
-      if (copy.onExit) copy.onExit();
-    });
-  }
-  return reinterpret_cast<win::HINSTANCE>(shellExecuteResult);
 }
 
 bool Processes::Holds(win::HANDLE handle) const {

@@ -2,7 +2,7 @@
 //
 // Contract:
 //  - A start finds its program by full path (case-insensitive); an unknown
-//    program does not start (ShellExecuteExW: FALSE; ShellExecuteW: 2).
+//    program does not start (FALSE, hInstApp 2).
 //  - ShellExecuteExW checks the record's size, hands out a process handle only
 //    when SEE_MASK_NOCLOSEPROCESS was asked, and none at all for a program
 //    scripted `noProcessHandle` (the platform may start a program through
@@ -41,7 +41,7 @@ struct ProgramScript {
 
 // One start of a program, as the product asked for it.
 struct ProcessStart {
-  std::string api;  // "ShellExecuteExW" or "ShellExecuteW"
+  std::string api;  // "ShellExecuteExW"
   bool hasVerb = false;
   win::WString verb;
   win::WString file;
@@ -64,7 +64,8 @@ class Processes {
   void Script(const win::WString& file, ProgramScript script);
   std::vector<ProcessStart> starts;
   int errorBoxes = 0;  // error boxes a failed start showed
-  // A value above 32 means started; the scripts decide what runs.
+  // What a start of a scripted program answers in hInstApp: above 32 it
+  // starts; 32 or less refuses it with that error.
   std::uintptr_t shellExecuteResult = 42;
 
   // ---- The virtual clock.
@@ -74,8 +75,6 @@ class Processes {
   std::vector<win::DWORD> sleeps;
 
   win::BOOL StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle);
-  win::HINSTANCE Start(win::HWND owner, const win::WCHAR* verb, const win::WCHAR* file,
-                       const win::WCHAR* parameters, const win::WCHAR* directory, int show);
   win::DWORD Wait(win::HANDLE handle, win::DWORD milliseconds);
   win::BOOL ExitCode(win::HANDLE handle, win::DWORD* exitCode);
   win::BOOL Close(win::HANDLE handle);

@@ -167,14 +167,12 @@ class Machine final : public win::Api {
     return systemLibrariesLoad ? registry.Close(key) : win::ERROR_MOD_NOT_FOUND;
   }
   win::BOOL ShellExecuteExW(win::SHELLEXECUTEINFOW* info) override {
-    if (!systemLibrariesLoad) return info->hProcess = nullptr, win::FALSE;
+    if (!systemLibrariesLoad) {
+      info->hProcess = nullptr;
+      info->hInstApp = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{2});  // as for a missing file
+      return win::FALSE;
+    }
     return processes.StartEx(info, NextHandle());
-  }
-  win::HINSTANCE ShellExecuteW(win::HWND owner, const win::WCHAR* verb, const win::WCHAR* file,
-                               const win::WCHAR* parameters, const win::WCHAR* directory,
-                               int show) override {
-    if (!systemLibrariesLoad) return reinterpret_cast<win::HINSTANCE>(std::uintptr_t{2});
-    return processes.Start(owner, verb, file, parameters, directory, show);
   }
   win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override {
     return processes.Wait(handle, milliseconds);

@@ -109,9 +109,19 @@ UninstallScanner::Removal UninstallScanner::RemoveMatchingEntry(const win::WStri
   win::WString path = win::SystemFilePath(program);
   win::DWORD started = 0;
   if (!path.empty()) {
-    auto result = win::Sys().ShellExecuteW(nullptr, runElevated_ ? u"runas" : u"", path.c_str(),
-                                           parameters.c_str(), nullptr, win::SW_SHOWNORMAL);
-    started = static_cast<win::DWORD>(reinterpret_cast<win::ULONG_PTR>(result));
+    // Not waited for, and with no error box when the start fails: one would
+    // hold the run until somebody closes it, and in session 0 nobody can.
+    // The elevation's consent is no error box: "runas" still asks for it.
+    win::SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = win::SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = runElevated_ ? u"runas" : u"";
+    info.lpFile = path.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = win::SW_SHOWNORMAL;
+    bool ok = win::Sys().ShellExecuteExW(&info) != win::FALSE;
+    started = static_cast<win::DWORD>(reinterpret_cast<win::ULONG_PTR>(info.hInstApp));
+    if (!ok && started > 32) started = 0;  // a failure is never read as a start
   }
   Trace(static_cast<win::LONG>(started), u"Execute uninstall");
   return started > 32 ? Removal::Finished : Removal::Failed;

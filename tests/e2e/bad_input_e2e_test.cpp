@@ -61,11 +61,11 @@ TEST(BadInputE2E, MalformedLinesEndCleanlyAndSilently) {
   // A readable HostID ends any install road at its first read, so no line
   // waits for the 30-second confirmation.
   SeedHostId(wine);
-  std::string scratch = wine.HostPath("C:\\scratch");
+  std::string scratch = wine.QuotedPath("C:\\scratch");
   wine.Shell("rm -rf " + scratch + " && mkdir -p " + scratch);
   auto listing = [&] {
     std::string text;
-    wine.Shell("cd " + wine.HostPath("C:\\") + " && find work scratch -type f | sort", &text);
+    wine.Shell("cd " + wine.QuotedPath("C:\\") + " && find work scratch -type f | sort", &text);
     return text;
   };
   std::string before = listing();

@@ -113,7 +113,7 @@ TEST_F(CheckPackageE2E, EachBreachGivesItsFinding) {
 }
 
 TEST_F(CheckPackageE2E, UnreadablePackageGivesTwo) {
-  wine.Shell("printf 'not a package\\r\\n' > " + wine.HostPath("C:\\work\\text.msi"));
+  wine.Shell("printf 'not a package\\r\\n' > " + wine.QuotedPath("C:\\work\\text.msi"));
   struct Row {
     const char* arguments;
     const char* message;

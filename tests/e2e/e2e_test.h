@@ -42,7 +42,7 @@ class ProductTest : public testing::Test {
  protected:
   void SetUp() override {
     RemoveProduct();
-    wine.Shell("cd " + wine.HostPath("C:\\work") +
+    wine.Shell("cd " + wine.QuotedPath("C:\\work") +
                " && rm -rf *.log *.ran Setup.msi msiexec.exe planted xlogs; true");
     RemoveHostId(wine);
     ASSERT_FALSE(wine.RegistryValue(kHostIdKey, "HostID")) << "HostID left behind";

@@ -22,8 +22,8 @@ std::map<std::string, std::string> Fields(const std::string& text) {
 
 TEST(EnvironmentE2E, RealSnapshot) {
   WinePrefix& wine = SharedPrefix();
-  wine.Shell("mkdir -p " + wine.HostPath("C:\\work\\snap") + " && cp " +
-             wine.HostPath("C:\\work\\snapshot.exe") + " " + wine.HostPath("C:\\work\\snap\\"));
+  wine.Shell("mkdir -p " + wine.QuotedPath("C:\\work\\snap") + " && cp " +
+             wine.QuotedPath("C:\\work\\snapshot.exe") + " " + wine.QuotedPath("C:\\work\\snap\\"));
   RunResult run = wine.Start("C:\\work\\.\\snap\\.\\.\\snapshot.exe /a:b c");
   ASSERT_TRUE(run.finished) << run.output << run.errors;
   EXPECT_EQ(run.exitCode, 0u);

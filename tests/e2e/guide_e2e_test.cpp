@@ -26,9 +26,9 @@ class GuideE2E : public ProductTest {
   // A batch file, with Setup.exe, CheckPackage.exe and the package beside it.
   void Share(const std::string& name, const std::string& text) {
     ASSERT_FALSE(text.empty()) << "no such example in the README";
-    wine.Shell("mkdir -p " + wine.HostPath("C:\\share") + " && cd " + wine.HostPath("C:\\work") +
-               " && cp Setup.exe CheckPackage.exe " + wine.HostPath("C:\\share") +
-               " && cp pellworth-normal.msi " + wine.HostPath("C:\\share\\Pellworth.msi"));
+    wine.Shell("mkdir -p " + wine.QuotedPath("C:\\share") + " && cd " + wine.QuotedPath("C:\\work") +
+               " && cp Setup.exe CheckPackage.exe " + wine.QuotedPath("C:\\share") +
+               " && cp pellworth-normal.msi " + wine.QuotedPath("C:\\share\\Pellworth.msi"));
     std::ofstream file(wine.HostPath("C:\\share\\" + name), std::ios::binary);
     for (char c : text) file << (c == '\n' ? "\r\n" : std::string(1, c));
   }
@@ -65,7 +65,7 @@ TEST_F(GuideE2E, ReadmeBatchExamplesInstallDetectAndRemove) {
   Share("install.cmd", ReadmeBatch("Install Pellworth"));
   Share("uninstall.cmd", ReadmeBatch("Remove Pellworth"));
   const std::string log = "C:\\windows\\temp\\pellworth-install.log";
-  wine.Shell("rm -f " + wine.HostPath(log));
+  wine.Shell("rm -f " + wine.QuotedPath(log));
 
   RunResult run = wine.Start("cmd /c C:\\share\\install.cmd", "C:\\work");
   ASSERT_TRUE(run.finished);
@@ -75,7 +75,7 @@ TEST_F(GuideE2E, ReadmeBatchExamplesInstallDetectAndRemove) {
   EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID").value_or(""), "HOST-4711");
   EXPECT_TRUE(wine.FileExists(log));
 
-  wine.Shell("rm -f " + wine.HostPath(log));
+  wine.Shell("rm -f " + wine.QuotedPath(log));
   run = wine.Start("cmd /c C:\\share\\install.cmd", "C:\\work");
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(Hex(run.exitCode), Hex(0)) << run.output << run.errors;

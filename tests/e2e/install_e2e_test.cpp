@@ -22,8 +22,8 @@ TEST_F(InstallE2E, InstallThenRepair) {
 }
 
 TEST_F(InstallE2E, DefaultLogAndDefaultPackageInTheCurrentFolder) {
-  wine.Shell("cp " + wine.HostPath("C:\\work\\pellworth-normal.msi") + " " +
-             wine.HostPath("C:\\work\\Setup.msi"));
+  wine.Shell("cp " + wine.QuotedPath("C:\\work\\pellworth-normal.msi") + " " +
+             wine.QuotedPath("C:\\work\\Setup.msi"));
   ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /PAT:H-2 /log"), 0);
   EXPECT_TRUE(wine.FileExists("C:\\work\\dulvinstaller.log"));
   EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), "H-2");
@@ -34,7 +34,7 @@ TEST_F(InstallE2E, InstallDirWithASpace) {
                               "\"INSTALLDIR=C:\\Pell Dir\\Pellworth\""),
                    0);
   EXPECT_TRUE(wine.FileExists("C:\\Pell Dir\\Pellworth\\pellworth.txt"));
-  wine.Shell("rm -rf '" + wine.HostPath("C:\\Pell Dir") + "'");
+  wine.Shell("rm -rf " + wine.QuotedPath("C:\\Pell Dir"));
 }
 
 // "/log" further in than the start is no switch: the value reaches the
@@ -54,12 +54,12 @@ TEST_F(InstallE2E, PropertyValueHoldingALogSwitchIsPassedThrough) {
   ASSERT_TRUE(direct.finished);
   bool directInstalled = wine.FileExists(installed);
   RemoveProduct();
-  wine.Shell("rm -rf '" + wine.HostPath("C:\\logs") + "'");
+  wine.Shell("rm -rf " + wine.QuotedPath("C:\\logs"));
   ExpectSilentExit(wine.Start(setup + "/PAT:q2 INSTALLDIR=C:/logs/Pellworth"),
                    direct.exitCode == 0 ? 0 : 0x80020000 | direct.exitCode);
   EXPECT_EQ(wine.FileExists(installed), directInstalled);
   EXPECT_FALSE(wine.FileExists("C:\\Program Files\\Pellworth\\pellworth.txt"));
-  wine.Shell("rm -rf '" + wine.HostPath("C:\\logs") + "'");
+  wine.Shell("rm -rf " + wine.QuotedPath("C:\\logs"));
 }
 
 TEST_F(InstallE2E, PatValueWithASpace) {
@@ -93,10 +93,8 @@ TEST_F(InstallE2E, MissingPackageCarriesMsiexecsOwnCode) {
 // A program named msiexec.exe beside Setup.exe, and in the current folder,
 // is never run: the installer comes from the system folder.
 TEST_F(InstallE2E, PlantedMsiexecIsNotRun) {
-  std::string work = wine.HostPath("C:\\work");
-  wine.Shell("mkdir -p " + work + "/planted && cp " + work + "/Setup.exe " + work +
-             "/planted/ && cp " + work + "/planted.exe " + work + "/planted/msiexec.exe && cp " +
-             work + "/planted.exe " + work + "/msiexec.exe");
+  wine.Shell("cd " + wine.QuotedPath("C:\\work") + " && mkdir -p planted && cp Setup.exe planted/ && "
+             "cp planted.exe planted/msiexec.exe && cp planted.exe msiexec.exe");
   RunResult run = wine.Start("C:\\work\\planted\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-8");
   ExpectSilentExit(run, 0);
   EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), "H-8");
@@ -111,19 +109,19 @@ TEST_F(InstallE2E, PlantedMsiexecIsNotRun) {
 // quotes and so still reads PAT="PAT=x"; Windows Installer reads "" as empty.)
 // A property value holding "/log" is passed through as it stands.
 TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
-  std::string system = wine.HostPath("C:\\windows\\system32");
-  ASSERT_EQ(wine.Shell("mv " + system + "/msiexec.exe " + system + "/msiexec.real && cp " +
-                       wine.HostPath("C:\\work\\planted.exe") + " " + system + "/msiexec.exe"),
+  std::string system = wine.QuotedPath("C:\\windows\\system32");
+  ASSERT_EQ(wine.Shell("cd " + system + " && mv msiexec.exe msiexec.real && cp " +
+                       wine.QuotedPath("C:\\work\\planted.exe") + " msiexec.exe"),
             0);
   SeedHostId(wine);
   RunResult run = wine.StartWith("WINEDLLOVERRIDES='msiexec.exe=n;mscoree,mshtml='",
                                  "C:\\work\\Setup.exe /i:C:\\work\\p.msi /PAT: /PAT:x a/x "
                                  "INSTALLDIR=C:/logs/Pellworth",
                                  "C:\\work");
-  wine.Shell("mv -f " + system + "/msiexec.real " + system + "/msiexec.exe");
+  wine.Shell("cd " + system + " && mv -f msiexec.real msiexec.exe");
   ExpectSilentExit(run, 0);
   std::string recorded;
-  wine.Shell("iconv -f UTF-16LE -t UTF-8 " + wine.HostPath("C:\\work\\msiexec.exe.ran"), &recorded);
+  wine.Shell("iconv -f UTF-16LE -t UTF-8 " + wine.QuotedPath("C:\\work\\msiexec.exe.ran"), &recorded);
   EXPECT_EQ(recorded,
             "\"C:\\windows\\system32\\msiexec.exe\"  PAT=\"\" PAT=x a/x INSTALLDIR=C:/logs/Pellworth "
             "/i \"C:\\work\\p.msi\"  "

@@ -14,16 +14,15 @@ const char* const kNames[] = {"shfolder", "shell32", "advapi32", "shcore",   "ve
 
 TEST(PlantedLibraryE2E, NeverLoaded) {
   WinePrefix& wine = SharedPrefix();
-  std::string dir = wine.HostPath("C:\\work\\downloads");
-  std::string copies = "rm -rf " + dir + " && mkdir -p " + dir + " && cp " +
-                       wine.HostPath("C:\\work\\Setup.exe") + " " + dir + "/";
+  std::string dir = wine.QuotedPath("C:\\work\\downloads");
+  std::string copies = "rm -rf " + dir + " && mkdir -p " + dir + " && cd " + dir + " && cp ../Setup.exe .";
   std::string overrides;
   for (const char* name : kNames) {
-    copies += " && cp " + wine.HostPath("C:\\work\\planted_dll.dll") + " " + dir + "/" + name + ".dll";
+    copies += std::string(" && cp ../planted_dll.dll ") + name + ".dll";
     overrides += std::string(overrides.empty() ? "" : ",") + name;
   }
   ASSERT_EQ(wine.Shell(copies), 0);
-  std::string marker = wine.HostPath("C:\\planted-dll.ran");
+  std::string marker = wine.QuotedPath("C:\\planted-dll.ran");
   SeedHostId(wine);
   struct Row {
     const char* arguments;

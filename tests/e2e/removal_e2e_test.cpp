@@ -74,7 +74,7 @@ TEST_F(RemovalE2E, PassedThroughSlashXRepairsTheInstalledProduct) {
     EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), row.hostId);
   }
   EXPECT_TRUE(wine.FileExists("C:\\xlog.txt"));
-  wine.Shell("rm -f " + wine.HostPath("C:\\xlog.txt"));
+  wine.Shell("rm -f " + wine.QuotedPath("C:\\xlog.txt"));
   ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x"), 0);
   wine.WaitForAll();
   EXPECT_EQ(InstalledCount(), 0);
@@ -82,7 +82,7 @@ TEST_F(RemovalE2E, PassedThroughSlashXRepairsTheInstalledProduct) {
 
 // A log path with forward slashes is a value, not a removal switch.
 TEST_F(RemovalE2E, ForwardSlashLogPathStillInstalls) {
-  wine.Shell("mkdir -p " + wine.HostPath("C:\\work\\xlogs"));
+  wine.Shell("mkdir -p " + wine.QuotedPath("C:\\work\\xlogs"));
   ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-10 "
                               "/log:C:/work/xlogs/s.log"),
                    0);

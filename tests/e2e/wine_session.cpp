@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 namespace e2e {
-namespace {
 
 std::string Quote(const std::string& text) {
   std::string out = "'";
@@ -24,6 +23,12 @@ std::string Quote(const std::string& text) {
   }
   return out + "'";
 }
+
+std::string WinePrefix::QuotedPath(const std::string& windowsPath) const {
+  return Quote(HostPath(windowsPath));
+}
+
+namespace {
 
 // Where the build put things, unless the environment says otherwise.
 std::string Setting(const char* name, const char* built) {

@@ -46,8 +46,10 @@ class WinePrefix {
   // A registry value below HKLM as `reg query` prints it, or nothing.
   std::optional<std::string> RegistryValue(const std::string& key, const std::string& name);
   bool RegistryKeyExists(const std::string& key);
-  // The Linux path of a Windows path on drive C.
+  // The Linux path of a Windows path on drive C, and the same quoted for a
+  // shell command (the prefix may lie below a folder with blanks in its name).
   std::string HostPath(const std::string& windowsPath) const;
+  std::string QuotedPath(const std::string& windowsPath) const;
   bool FileExists(const std::string& windowsPath) const;
 
  private:
@@ -79,6 +81,8 @@ const std::string& Mode();
 // packages, and the project's Wine harness (scripts/wine.sh).
 std::string WindowsBin();
 std::string Harness();
+// `text` as one word of a shell command.
+std::string Quote(const std::string& text);
 // A file's bytes (empty when it cannot be read).
 std::string ReadFile(const std::string& path);
 std::string Packages();

@@ -146,7 +146,7 @@ Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t po
     case Call::RegEnumKeyExW:
       return role.entry == rules.matchIndex ? Removal(rules, false) : clean;
     case Call::GetSystemDirectoryW:
-    case Call::ShellExecuteW:
+    case Call::ShellExecuteExW:
       return {false, RESULT_REMOVAL_FAILED, Started::Nothing};
     default:
       return clean;

@@ -61,7 +61,9 @@ const Scenario kScenarios[] = {
 
 sweep::Started StartedOn(const sim::Machine& m) {
   if (m.starts.empty()) return sweep::Started::Nothing;
-  return m.starts[0].api == "ShellExecuteExW" ? sweep::Started::Installer : sweep::Started::Uninstall;
+  // The installer is the start that is held and waited for.
+  return (m.starts[0].mask & win::SEE_MASK_NOCLOSEPROCESS) != 0 ? sweep::Started::Installer
+                                                                : sweep::Started::Uninstall;
 }
 
 struct Outcome {

@@ -63,7 +63,9 @@ TEST_F(UninstallScan, FirstMatchingProductCodeIsUninstalledAndTheScanEnds) {
   EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeA + u" /qn"});
   EXPECT_EQ(faults.CallCount(win::Call::RegEnumKeyExW), 1);
   const sim::ProcessStart& s = machine.starts[0];
-  EXPECT_EQ(s.api, "ShellExecuteW");
+  EXPECT_EQ(s.api, "ShellExecuteExW");
+  EXPECT_EQ(s.recordSize, sizeof(win::SHELLEXECUTEINFOW));
+  EXPECT_EQ(s.mask, win::SEE_MASK_FLAG_NO_UI);  // not held, and no error box
   EXPECT_EQ(s.file, machine.SystemFile(u"MsiExec.exe"));
   EXPECT_EQ(s.verb, u"runas");
   EXPECT_FALSE(s.hasOwner);
@@ -294,7 +296,9 @@ TEST_F(RemovalRoad, Results) {
   machine.DenyAccess(win::HKeyLocalMachine(), kUninstallKey);
   EXPECT_EQ(Run(u"/x"), RESULT_REMOVAL_FAILED);
   // The removal road needs no PAT and never starts msiexec for an install.
-  for (const auto& s : machine.starts) EXPECT_EQ(s.api, "ShellExecuteW");
+  for (const auto& s : machine.starts) EXPECT_EQ(s.parameters.rfind(u" /x{", 0), 0u);
+  // A start that failed showed no error box.
+  EXPECT_EQ(machine.processes.errorBoxes, 0);
 }
 
 }  // namespace
