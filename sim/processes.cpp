@@ -27,6 +27,13 @@ const ProgramScript* Processes::FindScript(const win::WString& file) const {
   return it == scripts_.end() ? nullptr : &it->second;
 }
 
+win::BOOL Processes::Refuse(win::SHELLEXECUTEINFOW* info, std::uintptr_t error) {
+  info->hProcess = nullptr;
+  info->hInstApp = reinterpret_cast<win::HINSTANCE>(error);
+  if ((info->fMask & win::SEE_MASK_FLAG_NO_UI) == 0) ++errorBoxes;
+  return win::FALSE;
+}
+
 win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle) {
   if (info != nullptr) info->hProcess = nullptr;
   if (info == nullptr || info->cbSize != sizeof(win::SHELLEXECUTEINFOW)) return win::FALSE;
@@ -46,16 +53,8 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
   start.atMs = nowMs_;
   starts.push_back(start);
   const ProgramScript* script = FindScript(start.file);
-  if (script == nullptr) {
-    info->hInstApp = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{2});  // SE_ERR_FNF
-    if ((info->fMask & win::SEE_MASK_FLAG_NO_UI) == 0) ++errorBoxes;
-    return win::FALSE;
-  }
-  if (shellExecuteResult <= 32) {  // refused, with that error
-    info->hInstApp = reinterpret_cast<win::HINSTANCE>(shellExecuteResult);
-    if ((info->fMask & win::SEE_MASK_FLAG_NO_UI) == 0) ++errorBoxes;
-    return win::FALSE;
-  }
+  if (script == nullptr) return Refuse(info, 2);  // SE_ERR_FNF
+  if (shellExecuteResult <= 32) return Refuse(info, shellExecuteResult);
   info->hInstApp = reinterpret_cast<win::HINSTANCE>(shellExecuteResult);
   auto process = std::make_unique<Process>();
   process->start = start;

@@ -75,6 +75,9 @@ class Processes {
   std::vector<win::DWORD> sleeps;
 
   win::BOOL StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle);
+  // A start that fails with `error` (hInstApp): no process, and the error box
+  // unless the record asked for none.
+  win::BOOL Refuse(win::SHELLEXECUTEINFOW* info, std::uintptr_t error);
   win::DWORD Wait(win::HANDLE handle, win::DWORD milliseconds);
   win::BOOL ExitCode(win::HANDLE handle, win::DWORD* exitCode);
   win::BOOL Close(win::HANDLE handle);

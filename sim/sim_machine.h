@@ -167,11 +167,7 @@ class Machine final : public win::Api {
     return systemLibrariesLoad ? registry.Close(key) : win::ERROR_MOD_NOT_FOUND;
   }
   win::BOOL ShellExecuteExW(win::SHELLEXECUTEINFOW* info) override {
-    if (!systemLibrariesLoad) {
-      info->hProcess = nullptr;
-      info->hInstApp = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{2});  // as for a missing file
-      return win::FALSE;
-    }
+    if (!systemLibrariesLoad) return processes.Refuse(info, 2);  // as for a missing file
     return processes.StartEx(info, NextHandle());
   }
   win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override {

@@ -64,8 +64,9 @@ bool UnderWow64() { return Machine().wow64; }
 
 namespace {
 sim::Machine& Lacking() { return static_cast<sim::Machine&>(PlatformLackingOptionalParts()); }
-std::u16string FolderOf(const std::u16string& folder) {
-  const std::u16string& module = Lacking().modulePath;
+// `folder` below the folder of `m`'s program ("" for that folder itself).
+std::u16string FolderOf(const std::u16string& folder, sim::Machine& m = Lacking()) {
+  const std::u16string& module = m.modulePath;
   std::u16string path = module.substr(0, module.rfind(u'\\'));
   return folder.empty() ? path : path + u'\\' + folder;
 }
@@ -87,10 +88,7 @@ bool ImportLoadedFrom(const std::u16string& folder) {
 }
 
 std::u16string PlantLibrary(const std::u16string& folder, const std::u16string& name) {
-  const std::u16string& module = Machine().modulePath;
-  std::u16string path = module.substr(0, module.rfind(u'\\'));
-  if (!folder.empty()) path += u'\\' + folder;
-  path += u'\\' + name;
+  std::u16string path = FolderOf(folder, Machine()) + u'\\' + name;
   Machine().AddLibrary(path, {});
   return path;
 }

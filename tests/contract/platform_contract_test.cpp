@@ -118,10 +118,9 @@ TEST_F(PlatformContract, StartOfAMissingProgramFailsWithoutAHandle) {
   std::u16string program = win::SystemFilePath(u"no-such-program.exe");
   win::SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = win::SEE_MASK_NOCLOSEPROCESS;
+  info.fMask = win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI;
   info.lpFile = program.c_str();
   info.nShow = win::SW_HIDE;
-  info.fMask |= win::SEE_MASK_FLAG_NO_UI;
   EXPECT_EQ(win::Sys().ShellExecuteExW(&info), 0);
   EXPECT_EQ(info.hProcess, nullptr);
   EXPECT_LE(reinterpret_cast<win::ULONG_PTR>(info.hInstApp), 32u);

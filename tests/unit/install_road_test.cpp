@@ -115,35 +115,6 @@ TEST_F(InstallRoad, UnknownSystemFolderStartsNothing) {
   EXPECT_TRUE(machine.starts.empty());
 }
 
-// The system folder is read into MAX_PATH units, and once more with the size
-// the platform reports; a folder that changes again is given up after two reads.
-TEST(SystemFolder, Reads) {
-  struct Row {
-    size_t length;
-    int grows;
-    std::vector<win::UINT> sizes;
-    bool found;
-  };
-  const Row rows[] = {
-      {1, 0, {260}, true},
-      {259, 0, {260}, true},
-      {260, 0, {260, 262}, true},
-      {300, 0, {260, 302}, true},
-      {300, 1, {260, 302}, false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.length);
-    sim::Machine m;
-    faults::FaultApi layer(m);
-    win::ScopedSys use(layer);
-    m.systemDirectory = u"C" + std::u16string(row.length - 1, u'd');
-    m.systemDirectoryGrows = row.grows;
-    std::u16string folder = m.systemDirectory;
-    EXPECT_EQ(win::SystemDirectory(), row.found ? folder : u"");
-    EXPECT_EQ(m.systemDirectorySizes, row.sizes);
-  }
-}
-
 // Trailing separators of the system folder are dropped before the file name.
 TEST_F(InstallRoad, SystemFolderWithTrailingSeparators) {
   for (const char16_t* folder : {u"C:\\W\\", u"C:\\W/", u"C:\\W\\/\\"}) {
