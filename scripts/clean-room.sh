@@ -5,16 +5,21 @@
 #
 # makes a fresh minimal root of that Debian release with Debian's own tool
 # (mmdebstrap, installed here when missing), puts a clean clone of the
-# committed tree, with ../shared beside it, into a folder whose path holds a
-# blank and a letter beyond ASCII, and runs there, as root and in the C
-# locale, the commands named (both unless told): "demo" (bash scripts/demo.sh)
-# and "test" (bash scripts/test.sh). Everything either command needs must come
-# from the project's own scripts: the root has nothing but Debian's minimal base.
+# committed tree, with ../shared beside it, into a folder whose path holds
+# blanks, a quote, shell characters and a letter beyond ASCII, and runs there,
+# as root and in the C locale, the commands named (both unless told): "demo"
+# (bash scripts/demo.sh) and "test" (bash scripts/test.sh). Everything either
+# command needs must come from the project's own scripts: the root has nothing
+# but Debian's minimal base.
+# PELLWORTH_CLEAN_ROOM_NO_WINE32=1 makes a root whose archive cannot give the
+# 32-bit Wine (an apt preference pins wine32:i386 to -1), as an archive in the
+# middle of an update cannot: the commands then show the win64 mode's fallback.
 # Prints each command's output, then its result and time, and a last line
 #   clean room RELEASE: demo 0 (151 s), test 0 (1030 s)
 # preceded, for the test command, by its own closing "total: ..." line.
-# Exit: 0 when every command passed, 1 when one failed, 77 when the package
-# archive could not be reached (nothing was tested), 2 for a wrong call.
+# Exit: 0 when every command passed, 1 when one failed or the root could not
+# be made (with mmdebstrap's last lines), 77 when the release file cannot be
+# fetched from the package archive (nothing was tested), 2 for a wrong call.
 # The mounts and the root are removed on every exit, also after a failure or
 # an interrupt. PELLWORTH_CLEAN_ROOM_DIR names where the root is made
 # (default: a fresh folder in /var/tmp).
@@ -42,23 +47,24 @@ mirror=$(sed -nE 's/^URIs:[[:space:]]*([^[:space:]]+\/debian)\/?$/\1/p' \
 [ -n "$mirror" ] || mirror=$(sed -nE 's/^deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+\/debian)\/?[[:space:]].*/\2/p' \
                               /etc/apt/sources.list 2>/dev/null | head -1 || true)
 
-unreachable() {
-  echo "clean room $release: skipped: the package archive cannot be reached ($1); nothing was tested"
-  exit 77
-}
-if ! command -v mmdebstrap >/dev/null; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends mmdebstrap >/dev/null 2>&1 ||
-    { apt-get update -qq >/dev/null 2>&1 || true
-      DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends mmdebstrap >/dev/null 2>&1; } ||
-    unreachable "mmdebstrap could not be installed"
-fi
+source scripts/steps.sh
+steps_begin "clean room $release" "$(mktemp -d /tmp/pellworth-clean-room-logs-XXXXXX)"
 probe=$(mktemp)
 if ! timeout 60 /usr/lib/apt/apt-helper download-file "${mirror:-http://deb.debian.org/debian}/dists/$release/InRelease" \
        "$probe" >/dev/null 2>&1; then
   rm -f "$probe"
-  unreachable "no answer for $release's release file"
+  echo "clean room $release: skipped: the package archive cannot be reached (no answer for" \
+       "$release's release file); nothing was tested"
+  exit 77
 fi
 rm -f "$probe"
+install_mmdebstrap() {
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get install -y -q --no-install-recommends mmdebstrap ||
+    { apt-get update -q -o Acquire::Retries=3 || true
+      apt-get install -y -q --no-install-recommends mmdebstrap; }
+}
+command -v mmdebstrap >/dev/null || step mmdebstrap-install install_mmdebstrap
 
 base=${PELLWORTH_CLEAN_ROOM_DIR:-/var/tmp}
 root=$(mktemp -d "$base/pellworth-clean-room-$release-XXXXXX")
@@ -84,13 +90,12 @@ trap 'exit 143' TERM
 
 echo "clean room $release: making a minimal root in $root"
 started=$SECONDS
-if ! mmdebstrap --mode=root --variant=minbase --quiet "$release" "$root" ${mirror:+"$mirror"} \
-       >"$root.log" 2>&1; then
-  tail -20 "$root.log"; rm -f "$root.log"
-  unreachable "mmdebstrap could not make the root"
-fi
-rm -f "$root.log"
+step root mmdebstrap --mode=root --variant=minbase --quiet "$release" "$root" ${mirror:+"$mirror"} || exit 1
 echo "clean room $release: root made in $((SECONDS - started)) s"
+if [ -n "${PELLWORTH_CLEAN_ROOM_NO_WINE32:-}" ]; then
+  printf 'Package: wine32:i386\nPin: version *\nPin-Priority: -1\n' > "$root/etc/apt/preferences.d/no-wine32"
+  echo "clean room $release: its archive cannot give the 32-bit Wine (wine32:i386 pinned to -1)"
+fi
 
 bind() {  # bind proc|DIRECTORY PATH: a fresh proc, or DIRECTORY with all below it
   mkdir -p "$root$2"
@@ -101,8 +106,9 @@ bind proc /proc
 bind /sys /sys
 bind /dev /dev   # with /dev/pts and /dev/shm
 
-# A folder as users' folders are named: a blank and a letter beyond ASCII.
-folder="/home/Prüfung und Test"
+# A folder as users' folders may be named: blanks, a quote, characters a shell
+# takes for its own, and a letter beyond ASCII.
+folder="/home/Pat's Prüfung & Test (\$1) #2 !%"
 mkdir -p "$root$folder"
 git clone --quiet --no-hardlinks "$project" "$root$folder/p"
 if [ -d "$project/../shared" ]; then

@@ -10,8 +10,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/exit-codes.sh
 source scripts/wine.sh
+source scripts/steps.sh
+source scripts/folder-check.sh
+folder_check
+# Each step's output is kept in the log folder; a step that fails shows its last lines.
+steps_begin demo "$(mktemp -d /tmp/pellworth-demo-logs-XXXXXX)"
 
-bash scripts/install-deps.sh
+step_shown install bash scripts/install-deps.sh
 wine_mode
 echo "Wine mode $PELLWORTH_WINE_ARCH: $WINE_MODE_REASON."
 if [ "$PELLWORTH_WINE_ARCH" = win32 ]; then
@@ -20,15 +25,16 @@ else
   echo "Showing Setup.exe built for x86-64 from the same sources, with the 64-bit demo package, in a"
   echo "64-bit prefix; the released Setup.exe is the 32-bit build."
 fi
+echo "Building the programs and the demo package (the build's output: $STEPS_LOGS)..."
 for preset in windows "$WINE_BUILD" host; do
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" >/dev/null
+  step "configure-$preset" cmake --preset "$preset"
+  step "build-$preset" cmake --build --preset "$preset"
 done
 bin=build/$WINE_BUILD/bin
 
 echo "Creating a throw-away Wine prefix..."
-wine_prefix "$(mktemp -d /tmp/pellworth-demo-XXXXXX)" "$bin"
 trap wine_done EXIT
+step prefix wine_prefix "$(mktemp -d /tmp/pellworth-demo-XXXXXX)" "$bin"
 drop=$(wine_path 'C:\deploy')
 mkdir -p "$drop"
 cp "$bin/Setup.exe" "$bin/CheckPackage.exe" "$drop/"

@@ -17,7 +17,11 @@
 # Unset, the release is unsigned and says so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-[ -n "${PELLWORTH_SKIP_DEPS:-}" ] || bash scripts/install-deps.sh
+source scripts/steps.sh
+source scripts/folder-check.sh
+folder_check
+steps_begin release build/release-logs
+[ -n "${PELLWORTH_SKIP_DEPS:-}" ] || step_shown install bash scripts/install-deps.sh
 
 # One time for everything that carries one: the commit's, unless given.
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
@@ -26,8 +30,8 @@ fi
 export SOURCE_DATE_EPOCH
 
 rm -rf build/release
-cmake --preset release >/dev/null
-cmake --build --preset release >/dev/null
+step configure cmake --preset release
+step build cmake --build --preset release
 version=$(sed -nE 's/^#define PELLWORTH_VERSION_TEXT "(.*)"$/\1/p' build/release/generated/version.h)
 exe=build/release/bin/Setup.exe
 checker=build/release/bin/CheckPackage.exe
@@ -40,10 +44,10 @@ if [ -n "${PELLWORTH_SIGN_PFX:-}" ]; then
   signed=--signed
 fi
 # The check refuses any image but the 32-bit one: the x86-64 build is for tests only.
-/usr/bin/python3 tests/binary/check_setup_exe.py "$exe" tests/binary/xp_sp3_imports.txt \
-  "$version" $signed >/dev/null
-/usr/bin/python3 tests/binary/check_setup_exe.py "$checker" tests/binary/xp_sp3_imports.txt \
-  "$version" $signed --as-invoker >/dev/null
+step check-setup /usr/bin/python3 tests/binary/check_setup_exe.py "$exe" \
+  tests/binary/xp_sp3_imports.txt "$version" $signed
+step check-checkpackage /usr/bin/python3 tests/binary/check_setup_exe.py "$checker" \
+  tests/binary/xp_sp3_imports.txt "$version" $signed --as-invoker
 
 rm -rf dist; mkdir -p dist
 zip=dist/pellworth-setup-$version.zip

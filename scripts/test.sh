@@ -1,68 +1,104 @@
 #!/usr/bin/env bash
-# The whole test suite, from a fresh Debian 12 machine: installs what it
+# The whole test suite, from a fresh Debian 12 or 13 machine: installs what it
 # needs, then
 #  1. the host tests and the fuzz targets built with clang under
 #     AddressSanitizer and UndefinedBehaviorSanitizer;
 #  2. the contract suite against the real Win32 layer, each case under Wine;
 #  3. the host tiers: unit and contract tests on the simulated machine, the
-#     checks of both Setup.exe images and of the exit-code tables, the release
-#     (two builds compared, signed with a throw-away certificate), and the
+#     checks of both Setup.exe images and of the exit-code tables; the release
+#     (two builds compared, signed with a throw-away certificate); and the
 #     end-to-end tests of the real Setup.exe under Wine.
 # The Wine tiers run in the host's mode (scripts/wine.sh): on a machine that
 # runs 32-bit programs, the released i686 build in 32-bit prefixes, and also
 # the x86-64 contract suite and an install and removal in the x86-64 mode, so
-# that mode cannot rot unseen; on one that does not, the x86-64 build of the
-# same sources in 64-bit prefixes. Cases that only a 32-bit process can show
-# are reported as skipped, with their reason.
-# Every ctest entry is one test case. The log and a JUnit report of each run
-# are written to build/test-report/.
+# that mode cannot rot unseen; on one that does not (or whose package archive
+# cannot give the 32-bit Wine), the x86-64 build of the same sources in 64-bit
+# prefixes. Cases that only a 32-bit process can show are reported as skipped,
+# with their reason.
+# Every ctest entry is one test case. The log, each step's log and a JUnit
+# report of each run are written to build/test-report/, emptied first. A step
+# that fails says so with its last lines; the test runs go on, and the command
+# ends with where its time went, the skips, the total and exit 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-
-bash scripts/install-deps.sh
-source scripts/wine.sh
-wine_mode
+source scripts/steps.sh
+source scripts/folder-check.sh
+folder_check
 
 report=$PWD/build/test-report
 rm -rf "$report"; mkdir -p "$report"
 exec > >(tee "$report/test.log") 2>&1
+steps_begin test "$report/steps"
+started=$SECONDS
+
+step_shown install bash scripts/install-deps.sh
+source scripts/wine.sh
+wine_mode
 echo "Wine mode $PELLWORTH_WINE_ARCH: $WINE_MODE_REASON."
 
-cmake --preset sanitize >/dev/null
-cmake --build --preset sanitize
-ctest --preset sanitize --timeout 600 --output-junit "$report/sanitize.xml"
+failed=()
+build() {  # a build that fails ends the command: nothing behind it can run
+  step configure-"$1" cmake --preset "$1" && step_shown build-"$1" cmake --build --preset "$1" ||
+    { echo "test: the build failed; nothing was tested" >&2; exit 1; }
+}
+run() {  # TIER STEP CTEST-ARGS...: a test run that fails is counted, and the next one runs
+  local tier=$1 name=$2
+  shift 2
+  step_shown "$name" "$@" || failed+=("$name")
+  tiers[$tier]=$(( ${tiers[$tier]:-0} + $(step_seconds "$name") ))
+}
+declare -A tiers=()
+
+build sanitize
+run sanitizer sanitize ctest --preset sanitize --timeout 600 --output-junit "$report/sanitize.xml"
 
 # The i686 build is always made: its image is the one released and checked.
 presets=(windows windows64 windows64-tests host)
 [ "$PELLWORTH_WINE_ARCH" = win32 ] && presets+=(windows-tests)
-for preset in "${presets[@]}"; do
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-done
+for preset in "${presets[@]}"; do build "$preset"; done
 
 # The contract suite against the real layer, each build in a fresh prefix.
 if [ "$PELLWORTH_WINE_ARCH" = win32 ]; then
   rm -rf build/windows-tests/wine build/windows-tests/wine-wow64
-  ctest --preset windows-tests --timeout 600 --output-junit "$report/windows-tests.xml"
+  run contract contract-win32 ctest --preset windows-tests --timeout 600 \
+    --output-junit "$report/windows-tests.xml"
   # The 32-bit build under WOW64, where IsWow64Process must say so.
-  PELLWORTH_TEST_WINE_ROOT=$PWD/build/windows-tests/wine-wow64 PELLWORTH_TEST_WINE_KIND=wow64 \
-    ctest --preset windows-tests --timeout 600 -R '^PlatformContract\.Wow64' \
-    --output-junit "$report/windows-tests-wow64.xml"
+  run contract contract-wow64 env PELLWORTH_TEST_WINE_ROOT="$PWD/build/windows-tests/wine-wow64" \
+    PELLWORTH_TEST_WINE_KIND=wow64 ctest --preset windows-tests --timeout 600 \
+    -R '^PlatformContract\.Wow64' --output-junit "$report/windows-tests-wow64.xml"
 fi
 rm -rf build/windows64-tests/wine
-PELLWORTH_WINE_ARCH=win64 ctest --preset windows64-tests --timeout 600 \
-  --output-junit "$report/windows64-tests.xml"
+run contract contract-win64 env PELLWORTH_WINE_ARCH=win64 ctest --preset windows64-tests \
+  --timeout 600 --output-junit "$report/windows64-tests.xml"
 
-ctest --preset host --timeout 1800 --output-junit "$report/host.xml"
+run host host ctest --preset host --timeout 600 -E '^(e2e\.|release$)' \
+  --output-junit "$report/host.xml"
+run release release ctest --preset host --timeout 900 -R '^release$' \
+  --output-junit "$report/release.xml"
+run end-to-end e2e ctest --preset host --timeout 1800 -R '^e2e\.' \
+  --output-junit "$report/e2e.xml"
 if [ "$PELLWORTH_WINE_ARCH" = win32 ]; then
   # The x86-64 mode's install and removal, in a 64-bit prefix of their own.
-  PELLWORTH_WINE_ARCH=win64 ctest --preset host --timeout 1800 \
+  run end-to-end e2e-win64 env PELLWORTH_WINE_ARCH=win64 ctest --preset host --timeout 1800 \
     -R '^e2e\.(prefix\.|InstallE2E\.InstallThenRepair|RemovalE2E\.)' \
-    --output-junit "$report/host-win64.xml"
+    --output-junit "$report/e2e-win64.xml"
 fi
 
+# Where the time went: the builds and the install from this command's clock,
+# each tier from the clock of its test runs.
+for s in "${!STEPS_SECONDS[@]}"; do
+  case $s in configure-*|build-*|install) tiers[build]=$(( ${tiers[build]:-0} + STEPS_SECONDS[$s] )) ;; esac
+done
+echo
+echo "where the time went (seconds):"
+for t in build sanitizer contract host release end-to-end; do
+  printf '  %-12s %5d\n' "$t" "${tiers[$t]:-0}"
+done
+printf '  %-12s %5d\n' all "$((SECONDS - started))"
+
 # Every case of every run, and each one skipped with its reason.
-python3 - "$PELLWORTH_WINE_ARCH" "$report"/*.xml <<'PY'
+status=0
+python3 - "$PELLWORTH_WINE_ARCH" "$report"/*.xml <<'PY' || status=1
 import re, sys
 import xml.etree.ElementTree as ET
 mode, files = sys.argv[1], sys.argv[2:]
@@ -85,4 +121,10 @@ for run, name, why in skipped:
     print("skipped %s (%s): %s" % (name, run, why))
 print("Wine mode %s: %d case(s) skipped because of it" % (mode, len(skipped)))
 print("total: %d passed, %d failed, %d skipped" % (passed, failed, len(skipped)))
+sys.exit(1 if failed else 0)
 PY
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "test: these runs failed: ${failed[*]} (their logs: $report/steps)" >&2
+  status=1
+fi
+exit "$status"

@@ -63,7 +63,12 @@ wine_mode() {
         WINE_MODE_REASON="this machine runs 32-bit programs"
       elif why64=$("$WINE_LOADER64" --version 2>&1); then
         PELLWORTH_WINE_ARCH=win64
-        WINE_MODE_REASON="this machine cannot run 32-bit programs (${why32##*: })"
+        if [ -e "$WINE_LOADER32" ]; then
+          WINE_MODE_REASON="this machine cannot run 32-bit programs (${why32##*: })"
+        else
+          WINE_MODE_REASON="the 32-bit Wine (wine32:i386) is not installed: see what"
+          WINE_MODE_REASON+=" scripts/install-deps.sh said of it"
+        fi
       else
         echo "This machine cannot run Windows programs under Wine: the 32-bit loader" \
              "$WINE_LOADER32 fails (${why32:-not there}) and so does the 64-bit loader" \
@@ -126,13 +131,20 @@ wine_prefix() {
     fi
     kind=wow64
   fi
-  mkdir -p "$1"
+  mkdir -p "$1" || return 1
   echo "$kind" > "$1/kind"
-  wine_use "$1"
-  wine_exec wineboot -i >/dev/null 2>&1
-  wineserver -w
-  mkdir -p "$WINEPREFIX/drive_c/harness"
-  if [ -n "${2:-}" ]; then cp "$2/runexit.exe" "$WINEPREFIX/drive_c/harness/"; fi
+  wine_use "$1" || return 1
+  # A prefix that did not boot is never taken for ready: its output is shown.
+  local out rc=0
+  out=$(wine_exec wineboot -i 2>&1) || rc=$?
+  [ "$rc" -eq 0 ] && { wineserver -w || rc=$?; }
+  if [ "$rc" -ne 0 ] || [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+    echo "wine_prefix: wineboot could not make the $kind prefix in $WINEPREFIX (exit $rc):" >&2
+    printf '%s\n' "$out" | tail -n 15 >&2
+    return 1
+  fi
+  mkdir -p "$WINEPREFIX/drive_c/harness" || return 1
+  if [ -n "${2:-}" ]; then cp "$2/runexit.exe" "$WINEPREFIX/drive_c/harness/" || return 1; fi
 }
 
 wine_path() {
