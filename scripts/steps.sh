@@ -6,6 +6,7 @@
 #   step STEP COMMAND...      runs COMMAND in this shell (a function may set variables)
 #                             with its output kept in the step's log only
 #   step_shown STEP COMMAND...  the same, with the output on the screen as it comes
+#                             (in a subshell: a program, not a function that sets variables)
 #   step_seconds STEP         how long the step took, in whole seconds
 # Both answer COMMAND's status. When it is not 0, standard error gets
 #   NAME: step 'STEP' failed (exit N); the last lines it printed:
@@ -42,8 +43,8 @@ step_shown() {
   local name=$1 log rc=0 started=$SECONDS
   shift
   log=$(steps_log "$name")
-  "$@" > >(tee "$log") 2>&1 || rc=$?
-  wait $! 2>/dev/null || true   # the last of the output is in the log
+  "$@" 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
   STEPS_SECONDS[$name]=$((SECONDS - started))
   [ "$rc" -eq 0 ] || steps_failed "$name" "$rc" "$log"
   return "$rc"
