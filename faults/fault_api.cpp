@@ -270,6 +270,11 @@ void FaultApi::Sleep(win::DWORD milliseconds) {
   below_.Sleep(milliseconds);
 }
 
+win::DWORD FaultApi::GetLastError() {
+  Enter(Call::GetLastError);  // cannot fail
+  return below_.GetLastError();
+}
+
 void FaultApi::OutputDebugStringW(const win::WCHAR* text) {
   Enter(Call::OutputDebugStringW);  // cannot fail
   below_.OutputDebugStringW(text);

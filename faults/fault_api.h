@@ -11,7 +11,7 @@
 //    ShellExecuteW, FALSE, null or 0 for the others (ShellExecuteExW also
 //    leaves hProcess null; the name queries leave some text in the buffer,
 //    whose contents are unspecified on failure), WAIT_FAILED for the wait, and
-//    the block itself for LocalFree. GetCurrentProcess, Sleep and OutputDebugStringW cannot fail on
+//    the block itself for LocalFree. GetCurrentProcess, Sleep, GetLastError and OutputDebugStringW cannot fail on
 //    the platform: a fault on them is counted and the call goes through.
 //  - A raising call throws std::bad_alloc before it reaches the platform.
 //  - Occurrences count from the injection, per call.
@@ -87,6 +87,7 @@ class FaultApi final : public win::ForwardingApi {
   win::BOOL GetExitCodeProcess(win::HANDLE process, win::DWORD* exitCode) override;
   win::BOOL CloseHandle(win::HANDLE handle) override;
   void Sleep(win::DWORD milliseconds) override;
+  win::DWORD GetLastError() override;
   void OutputDebugStringW(const win::WCHAR* text) override;
 
  private:

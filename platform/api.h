@@ -32,10 +32,17 @@
 //                      a bad handle, 234 for a value that does not fit (the size then
 //                      holds the size needed), 259 past the last subkey. RegOpenKeyExW
 //                      leaves *result null on failure.
-//  ShellExecuteExW     nonzero on success, hInstApp above 32 and hProcess set when
-//                      NOCLOSEPROCESS was asked; 0 on failure with hProcess null and
-//                      hInstApp 32 or less (the error). A failure shows an error box
-//                      unless SEE_MASK_FLAG_NO_UI was asked.
+//  ShellExecuteExW     nonzero on success, with hProcess set when NOCLOSEPROCESS was
+//                      asked; hInstApp is above 32 then, and means nothing without that
+//                      flag. 0 on failure with hProcess null, hInstApp 32 or less and
+//                      GetLastError the reason (1223, ERROR_CANCELLED, when consent to
+//                      an elevation is refused). A failure shows an error box unless
+//                      SEE_MASK_FLAG_NO_UI was asked. A caller without a message loop,
+//                      or that ends soon after the call (this program is both), asks
+//                      SEE_MASK_NOASYNC: without it the activation may run on a thread
+//                      that the process's end cuts off, and the start is lost.
+//  GetLastError        the calling thread's last error; read right after the call whose
+//                      failure it explains.
 //  WaitForSingleObject WAIT_OBJECT_0 when the process ended, WAIT_FAILED on a bad handle.
 //  GetExitCodeProcess  nonzero with *code set; 0 on failure.
 #pragma once
@@ -91,6 +98,7 @@ class Api {
   virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
   virtual BOOL CloseHandle(HANDLE handle) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
+  virtual DWORD GetLastError() = 0;
 
   // Diagnostics.
   virtual void OutputDebugStringW(const WCHAR* text) = 0;

@@ -32,6 +32,7 @@
   X(GetExitCodeProcess)        \
   X(CloseHandle)               \
   X(Sleep)                     \
+  X(GetLastError)              \
   X(OutputDebugStringW)
 
 namespace win {

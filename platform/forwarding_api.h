@@ -79,6 +79,7 @@ class ForwardingApi : public Api {
   }
   BOOL CloseHandle(HANDLE handle) override { return below_.CloseHandle(handle); }
   void Sleep(DWORD milliseconds) override { below_.Sleep(milliseconds); }
+  DWORD GetLastError() override { return below_.GetLastError(); }
   void OutputDebugStringW(const WCHAR* text) override { below_.OutputDebugStringW(text); }
 
  protected:

@@ -190,6 +190,7 @@ class Win32Api final : public Api {
     if (!fn) {
       info->hProcess = nullptr;
       info->hInstApp = reinterpret_cast<HINSTANCE>(std::uintptr_t{2});  // as for a missing file
+      ::SetLastError(ERROR_MOD_NOT_FOUND);
       return 0;
     }
     return fn(reinterpret_cast<::SHELLEXECUTEINFOW*>(info));
@@ -205,6 +206,7 @@ class Win32Api final : public Api {
   }
   BOOL CloseHandle(HANDLE handle) override { return ::CloseHandle(handle); }
   void Sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
+  DWORD GetLastError() override { return ::GetLastError(); }
   void OutputDebugStringW(const WCHAR* text) override { ::OutputDebugStringW(W(text)); }
 
  private:

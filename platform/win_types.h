@@ -87,6 +87,7 @@ constexpr DWORD STILL_ACTIVE = 259;
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr DWORD SEE_MASK_NOCLOSEPROCESS = 0x00000040;
+constexpr DWORD SEE_MASK_NOASYNC = 0x00000100;  // the start completes before the call returns
 constexpr DWORD SEE_MASK_FLAG_NO_UI = 0x00000400;  // no error box when the start fails
 
 // Version records (winnt.h).

@@ -108,7 +108,7 @@ bind /dev /dev   # with /dev/pts and /dev/shm
 
 # A folder as users' folders may be named: blanks, a quote, characters a shell
 # takes for its own, and a letter beyond ASCII.
-folder="/home/Pat's Prüfung & Test (\$1) #2 !%"
+folder="/home/Pat's Prüfung & Test (\$1) !%"
 mkdir -p "$root$folder"
 git clone --quiet --no-hardlinks "$project" "$root$folder/p"
 if [ -d "$project/../shared" ]; then

@@ -1,6 +1,7 @@
 #include "setup/installer_run.h"
 
 #include "platform/api.h"
+#include "setup/installer_arguments.h"
 #include "platform/scoped_handle.h"
 #include "uninstall/registry_reader.h"
 
@@ -16,6 +17,9 @@ const win::WString kQuietPiece = u" /quiet";
 
 ResultCode RunInstallation(Translation& translation) {
   if (translation.patValue.empty()) return RESULT_BAD_ARGUMENTS;
+  // An argument msiexec would answer with its usage window: the run would
+  // never end, so nothing is started.
+  if (!InstallerAccepts(translation.passedThrough)) return RESULT_BAD_ARGUMENTS;
 
   win::WString& arguments = translation.installerArguments;
   arguments += translation.packageArgument.empty() ? kDefaultPackagePiece
@@ -46,7 +50,9 @@ win::DWORD RunAndWait(const win::WString& arguments, const win::WString& program
   info.cbSize = sizeof info;
   // No error box when the start fails: it would hold the run until somebody
   // closes it, and in session 0, where deployment tools run it, nobody can.
-  info.fMask = win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI;
+  // The start completes before the call returns: this thread has no message
+  // loop to finish an activation begun in the background.
+  info.fMask = win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI | win::SEE_MASK_NOASYNC;
   info.lpFile = program.c_str();
   info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
   info.nShow = win::SW_HIDE;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "sim/msiexec.h"
 #include "sim/text.h"
 
 namespace sim {
@@ -13,6 +14,7 @@ struct Processes::Process {
   std::uint64_t endsAtMs = 0;
   bool ended = false;
   bool held = false;  // a handle was handed out and not yet closed
+  bool endless = false;  // msiexec's usage window: nobody closes it
 };
 
 Processes::Processes() = default;
@@ -27,9 +29,11 @@ const ProgramScript* Processes::FindScript(const win::WString& file) const {
   return it == scripts_.end() ? nullptr : &it->second;
 }
 
-win::BOOL Processes::Refuse(win::SHELLEXECUTEINFOW* info, std::uintptr_t error) {
+win::BOOL Processes::Refuse(win::SHELLEXECUTEINFOW* info, std::uintptr_t error,
+                           win::DWORD lastError) {
   info->hProcess = nullptr;
   info->hInstApp = reinterpret_cast<win::HINSTANCE>(error);
+  this->lastError = lastError != 0 ? lastError : static_cast<win::DWORD>(error);
   if ((info->fMask & win::SEE_MASK_FLAG_NO_UI) == 0) ++errorBoxes;
   return win::FALSE;
 }
@@ -52,20 +56,31 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
   start.show = info->nShow;
   start.atMs = nowMs_;
   starts.push_back(start);
+  if ((info->fMask & win::SEE_MASK_NOASYNC) == 0) {
+    ++lostStarts;
+    return Refuse(info, 29);  // SE_ERR_DDEFAIL: the activation never completed
+  }
   const ProgramScript* script = FindScript(start.file);
   if (script == nullptr) return Refuse(info, 2);  // SE_ERR_FNF
-  if (shellExecuteResult <= 32) return Refuse(info, shellExecuteResult);
-  info->hInstApp = reinterpret_cast<win::HINSTANCE>(shellExecuteResult);
+  if (shellExecuteResult <= 32) return Refuse(info, shellExecuteResult, refusalError);
+  bool asked = (info->fMask & win::SEE_MASK_NOCLOSEPROCESS) != 0;
+  info->hInstApp = reinterpret_cast<win::HINSTANCE>(asked ? shellExecuteResult : 0);
   auto process = std::make_unique<Process>();
   process->start = start;
   process->script = *script;
   process->endsAtMs = nowMs_ + script->runMs;
   Process* running = process.get();
   processes_[handle] = std::move(process);
-  At(running->endsAtMs, [running] {
-    running->ended = true;
-    if (running->script.onExit) running->script.onExit();
-  });
+  win::WString name = FoldCase(start.file.substr(start.file.find_last_of(u"\\/") + 1));
+  if (name == u"MSIEXEC.EXE" && MsiexecShowsUsage(start.parameters)) {
+    running->endless = true;
+    ++usageWindows;
+  } else {
+    At(running->endsAtMs, [running] {
+      running->ended = true;
+      if (running->script.onExit) running->script.onExit();
+    });
+  }
   // Without NOCLOSEPROCESS nobody holds the process: it runs on unobserved.
   running->held = (info->fMask & win::SEE_MASK_NOCLOSEPROCESS) != 0 && !script->noProcessHandle;
   if (running->held) info->hProcess = reinterpret_cast<win::HANDLE>(handle);
@@ -81,6 +96,14 @@ win::DWORD Processes::Wait(win::HANDLE handle, win::DWORD milliseconds) {
   if (!Holds(handle)) return win::WAIT_FAILED;
   Process& process = *processes_.at(reinterpret_cast<std::uintptr_t>(handle));
   if (process.ended) return win::WAIT_OBJECT_0;
+  if (process.endless) {
+    if (milliseconds == win::INFINITE) {
+      ++hungWaits;
+      return win::WAIT_FAILED;
+    }
+    Advance(milliseconds);
+    return win::WAIT_TIMEOUT;
+  }
   std::uint64_t wait = process.endsAtMs - nowMs_;
   if (milliseconds != win::INFINITE && milliseconds < wait) {
     Advance(milliseconds);
@@ -138,6 +161,8 @@ void Processes::OpenResources(std::vector<std::string>& open) const {
 
 void Processes::Dump(std::ostream& out) const {
   out << "virtual clock at " << nowMs_ << " ms\n";
+  if (lostStarts != 0) out << lostStarts << " start(s) lost: no SEE_MASK_NOASYNC\n";
+  if (usageWindows != 0) out << usageWindows << " msiexec usage window(s), never closed\n";
   for (const ProcessStart& s : starts)
     out << "start " << s.api << " \"" << Narrow(s.file) << "\" \"" << Narrow(s.parameters)
         << "\" at " << s.atMs << " ms\n";

@@ -2,7 +2,19 @@
 //
 // Contract:
 //  - A start finds its program by full path (case-insensitive); an unknown
-//    program does not start (FALSE, hInstApp 2).
+//    program does not start (FALSE, hInstApp 2, last error 2).
+//  - The caller has no message loop (neither program has one): a start that
+//    does not ask SEE_MASK_NOASYNC is lost, as Windows may lose an activation
+//    it runs on a thread the caller's end cuts off. It is refused (FALSE,
+//    hInstApp SE_ERR_DDEFAIL) and counted in lostStarts, so no test can pass
+//    with such a start.
+//  - A program named msiexec.exe, started with a command line that real
+//    msiexec answers with its usage window (sim/msiexec.h), never ends: it is
+//    counted in usageWindows, and a wait on it without a time-out answers
+//    WAIT_FAILED and is counted in hungWaits (on Windows it would never
+//    return). The host tests check that neither ever happens.
+//  - hInstApp answers above 32 only when SEE_MASK_NOCLOSEPROCESS was asked;
+//    without it, a start that succeeds leaves it null (it means nothing then).
 //  - ShellExecuteExW checks the record's size, hands out a process handle only
 //    when SEE_MASK_NOCLOSEPROCESS was asked, and none at all for a program
 //    scripted `noProcessHandle` (the platform may start a program through
@@ -64,9 +76,16 @@ class Processes {
   void Script(const win::WString& file, ProgramScript script);
   std::vector<ProcessStart> starts;
   int errorBoxes = 0;  // error boxes a failed start showed
+  int lostStarts = 0;  // starts without SEE_MASK_NOASYNC
+  int usageWindows = 0;  // msiexec starts that showed the usage window
+  int hungWaits = 0;     // waits without a time-out on a program that never ends
+  win::DWORD lastError = 0;  // what GetLastError answers: the last failed start's reason
   // What a start of a scripted program answers in hInstApp: above 32 it
   // starts; 32 or less refuses it with that error.
   std::uintptr_t shellExecuteResult = 42;
+  // The last error of a start refused that way, when not the same number
+  // (1223, ERROR_CANCELLED, for a refused consent).
+  win::DWORD refusalError = 0;
 
   // ---- The virtual clock.
   std::uint64_t NowMs() const { return nowMs_; }
@@ -75,9 +94,10 @@ class Processes {
   std::vector<win::DWORD> sleeps;
 
   win::BOOL StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle);
-  // A start that fails with `error` (hInstApp): no process, and the error box
-  // unless the record asked for none.
-  win::BOOL Refuse(win::SHELLEXECUTEINFOW* info, std::uintptr_t error);
+  // A start that fails with `error` (hInstApp, and the last error unless
+  // `lastError` names another): no process, and the error box unless the
+  // record asked for none.
+  win::BOOL Refuse(win::SHELLEXECUTEINFOW* info, std::uintptr_t error, win::DWORD lastError = 0);
   win::DWORD Wait(win::HANDLE handle, win::DWORD milliseconds);
   win::BOOL ExitCode(win::HANDLE handle, win::DWORD* exitCode);
   win::BOOL Close(win::HANDLE handle);

@@ -55,7 +55,7 @@ class Machine final : public win::Api {
   bool hasIsWow64Process = true;
   // ADVAPI32 and SHELL32 cannot be loaded from the system folder: every Reg*
   // call answers ERROR_MOD_NOT_FOUND, CommandLineToArgvW null,
-  // ShellExecuteExW FALSE without a handle, ShellExecuteW 2.
+  // ShellExecuteExW FALSE without a handle (hInstApp 2, last error 126).
   bool systemLibrariesLoad = true;
   OsVersion os;
   win::WString commandLine = u"Setup.exe";
@@ -167,7 +167,7 @@ class Machine final : public win::Api {
     return systemLibrariesLoad ? registry.Close(key) : win::ERROR_MOD_NOT_FOUND;
   }
   win::BOOL ShellExecuteExW(win::SHELLEXECUTEINFOW* info) override {
-    if (!systemLibrariesLoad) return processes.Refuse(info, 2);  // as for a missing file
+    if (!systemLibrariesLoad) return processes.Refuse(info, 2, win::ERROR_MOD_NOT_FOUND);
     return processes.StartEx(info, NextHandle());
   }
   win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override {
@@ -178,6 +178,7 @@ class Machine final : public win::Api {
   }
   win::BOOL CloseHandle(win::HANDLE handle) override { return processes.Close(handle); }
   void Sleep(win::DWORD milliseconds) override { processes.Sleep(milliseconds); }
+  win::DWORD GetLastError() override { return processes.lastError; }
   void OutputDebugStringW(const win::WCHAR* text) override { debugOutput.push_back(FromPtr(text)); }
 
  private:

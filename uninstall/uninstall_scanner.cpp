@@ -107,22 +107,26 @@ UninstallScanner::Removal UninstallScanner::RemoveMatchingEntry(const win::WStri
   // Started by its full path in the system folder, never by bare name; when
   // that folder is unknown the start counts as refused.
   win::WString path = win::SystemFilePath(program);
-  win::DWORD started = 0;
+  bool started = false;
+  win::DWORD error = 0;  // no system folder: nothing was started, no reason to give
   if (!path.empty()) {
     // Not waited for, and with no error box when the start fails: one would
     // hold the run until somebody closes it, and in session 0 nobody can.
-    // The elevation's consent is no error box: "runas" still asks for it.
+    // The elevation's consent is no error box: "runas" still asks for it; no
+    // verb at all is the default one. The start completes before the call
+    // returns (this program has no message loop and ends right after it).
+    // Its answer is the BOOL: hInstApp means nothing without a process handle.
     win::SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = win::SEE_MASK_FLAG_NO_UI;
-    info.lpVerb = runElevated_ ? u"runas" : u"";
+    info.fMask = win::SEE_MASK_FLAG_NO_UI | win::SEE_MASK_NOASYNC;
+    info.lpVerb = runElevated_ ? u"runas" : nullptr;
     info.lpFile = path.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = win::SW_SHOWNORMAL;
-    bool ok = win::Sys().ShellExecuteExW(&info) != win::FALSE;
-    started = static_cast<win::DWORD>(reinterpret_cast<win::ULONG_PTR>(info.hInstApp));
-    if (!ok && started > 32) started = 0;  // a failure is never read as a start
+    started = win::Sys().ShellExecuteExW(&info) != win::FALSE;
+    if (!started) error = win::Sys().GetLastError();
   }
-  Trace(static_cast<win::LONG>(started), u"Execute uninstall");
-  return started > 32 ? Removal::Finished : Removal::Failed;
+  // The status is the reason a start failed (1223 when consent was refused), 0 for a start.
+  Trace(started ? 0 : static_cast<win::LONG>(error), u"Execute uninstall");
+  return started ? Removal::Finished : Removal::Failed;
 }

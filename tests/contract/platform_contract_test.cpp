@@ -118,30 +118,30 @@ TEST_F(PlatformContract, StartOfAMissingProgramFailsWithoutAHandle) {
   std::u16string program = win::SystemFilePath(u"no-such-program.exe");
   win::SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI;
+  info.fMask = win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI | win::SEE_MASK_NOASYNC;
   info.lpFile = program.c_str();
   info.nShow = win::SW_HIDE;
   EXPECT_EQ(win::Sys().ShellExecuteExW(&info), 0);
+  EXPECT_EQ(win::Sys().GetLastError(), static_cast<win::DWORD>(win::ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(info.hProcess, nullptr);
-  EXPECT_LE(reinterpret_cast<win::ULONG_PTR>(info.hInstApp), 32u);
+  EXPECT_EQ(reinterpret_cast<win::ULONG_PTR>(info.hInstApp), 2u);  // SE_ERR_FNF
 }
 
 // The uninstall start runs the program it names with its parameters, with
-// either verb the removal uses, and answers a value above 32 and no handle,
-// since none was asked for.
+// either verb the removal uses, complete when the call returns, and answers
+// success and no handle, since none was asked for.
 TEST_F(PlatformContract, UninstallStartRunsTheNamedProgram) {
-  for (const char16_t* verb : {u"", u"runas"}) {
-    SCOPED_TRACE(verb[0] == 0 ? "no verb" : "runas");
+  for (const char16_t* verb : {static_cast<const char16_t*>(nullptr), u"runas"}) {
+    SCOPED_TRACE(verb == nullptr ? "no verb" : "runas");
     std::u16string program = contract::RecordingProgram();
     win::SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = win::SEE_MASK_FLAG_NO_UI;
+    info.fMask = win::SEE_MASK_FLAG_NO_UI | win::SEE_MASK_NOASYNC;
     info.lpVerb = verb;
     info.lpFile = program.c_str();
     info.lpParameters = u" /x{11111111-2222-3333-4444-555555555555} /qn";
     info.nShow = win::SW_SHOWNORMAL;
     EXPECT_NE(win::Sys().ShellExecuteExW(&info), 0);
-    EXPECT_GT(reinterpret_cast<win::ULONG_PTR>(info.hInstApp), 32u);
     EXPECT_EQ(info.hProcess, nullptr);
     std::u16string line = contract::Recorded(program);
     std::u16string tail = u" /x{11111111-2222-3333-4444-555555555555} /qn";
@@ -232,10 +232,11 @@ TEST(PlatformLackingContract, AnswersOfASystemWithoutOptionalParts) {
   std::u16string program = win::SystemFilePath(u"cmd.exe", p);
   win::SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = win::SEE_MASK_NOCLOSEPROCESS;
+  info.fMask = win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_NOASYNC;
   info.lpFile = program.c_str();
   info.hProcess = reinterpret_cast<win::HANDLE>(0x1234);
   EXPECT_EQ(p.ShellExecuteExW(&info), 0);
+  EXPECT_EQ(p.GetLastError(), static_cast<win::DWORD>(win::ERROR_MOD_NOT_FOUND));
   EXPECT_EQ(info.hProcess, nullptr);
   EXPECT_EQ(reinterpret_cast<win::ULONG_PTR>(info.hInstApp), 2u);
 }

@@ -107,7 +107,8 @@ TEST_F(InstallE2E, PlantedMsiexecIsNotRun) {
 // command line. An empty PAT value is spelled PAT="" there, so the installer
 // cannot take the next piece as its value. (Wine's own msiexec drops the
 // quotes and so still reads PAT="PAT=x"; Windows Installer reads "" as empty.)
-// A property value holding "/log" is passed through as it stands.
+// A property value holding "/log" is passed through as it stands, and so is
+// an option msiexec accepts.
 TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
   std::string system = wine.QuotedPath("C:\\windows\\system32");
   ASSERT_EQ(wine.Shell("cd " + system + " && mv msiexec.exe msiexec.real && cp " +
@@ -115,7 +116,7 @@ TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
             0);
   SeedHostId(wine);
   RunResult run = wine.StartWith("WINEDLLOVERRIDES='msiexec.exe=n;mscoree,mshtml='",
-                                 "C:\\work\\Setup.exe /i:C:\\work\\p.msi /PAT: /PAT:x a/x "
+                                 "C:\\work\\Setup.exe /i:C:\\work\\p.msi /PAT: /PAT:x /NoRestart "
                                  "INSTALLDIR=C:/logs/Pellworth",
                                  "C:\\work");
   wine.Shell("cd " + system + " && mv -f msiexec.real msiexec.exe");
@@ -123,7 +124,7 @@ TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
   std::string recorded;
   wine.Shell("iconv -f UTF-16LE -t UTF-8 " + wine.QuotedPath("C:\\work\\msiexec.exe.ran"), &recorded);
   EXPECT_EQ(recorded,
-            "\"C:\\windows\\system32\\msiexec.exe\"  PAT=\"\" PAT=x a/x INSTALLDIR=C:/logs/Pellworth "
+            "\"C:\\windows\\system32\\msiexec.exe\"  PAT=\"\" PAT=x /NoRestart INSTALLDIR=C:/logs/Pellworth "
             "/i \"C:\\work\\p.msi\"  "
             "REINSTALL=ALL REINSTALLMODE=vomus /quiet");
 }

@@ -90,7 +90,7 @@ Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t po
   const Role role = Classify(log, position);
   // Calls that cannot fail on the platform: a fault on them changes nothing.
   bool cannotFail = call == Call::GetCurrentProcess || call == Call::Sleep ||
-                    call == Call::OutputDebugStringW;
+                    call == Call::GetLastError || call == Call::OutputDebugStringW;
 
   switch (role.stage) {
     case Stage::Start:

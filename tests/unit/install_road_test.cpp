@@ -60,6 +60,9 @@ TEST_F(InstallRoad, FinalArgumentStrings) {
       {u"/PAT:v \"INSTALLDIR=C:\\Program Files\\Pellworth\"",
        u" PAT=v INSTALLDIR=\"C:\\Program Files\\Pellworth\" /i Setup.msi   REINSTALL=ALL "
        u"REINSTALLMODE=vomus /quiet"},
+      {u"/i:x.msi /PAT:1 INSTALLDIR=\"C:\\Program Files\\P\" /norestart",
+       u" PAT=1 INSTALLDIR=\"C:\\Program Files\\P\" /norestart /i \"x.msi\"  REINSTALL=ALL "
+       u"REINSTALLMODE=vomus /quiet"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(Show(row.arguments));
@@ -88,7 +91,7 @@ TEST_F(InstallRoad, StartsMsiexecFromTheSystemFolderHidden) {
     EXPECT_EQ(s.api, "ShellExecuteExW");
     EXPECT_EQ(s.file, folder + u"\\msiexec.exe");
     EXPECT_EQ(s.recordSize, sizeof(win::SHELLEXECUTEINFOW));
-    EXPECT_EQ(s.mask, win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI);
+    EXPECT_EQ(s.mask, win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI | win::SEE_MASK_NOASYNC);
     EXPECT_FALSE(s.hasVerb);
     EXPECT_FALSE(s.hasDirectory);
     EXPECT_FALSE(s.hasOwner);
@@ -131,7 +134,10 @@ TEST_F(InstallRoad, SystemFolderWithTrailingSeparators) {
 
 TEST_F(InstallRoad, MissingPatStartsNothing) {
   Installer(0, 1000, true);
-  for (const char16_t* arguments : {u"", u"/log", u"/PAT:", u"/PAT:a /PAT:"}) {
+  // Nor does a line msiexec would answer with its usage window: that run
+  // would never end where nobody can close the window.
+  for (const char16_t* arguments : {u"", u"/log", u"/PAT:", u"/PAT:a /PAT:",
+                                    u"/i:x.msi /PAT:1 a/x", u"/i:x.msi /PAT:1 /?"}) {
     SCOPED_TRACE(Show(arguments));
     EXPECT_EQ(Run(arguments), RESULT_BAD_ARGUMENTS);
   }

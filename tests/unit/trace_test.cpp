@@ -83,7 +83,7 @@ TEST_F(Trace, EntriesThenUninstall) {
                            u"UninstallString : ",
                            u"Execute string is  : MsiExec.exe",
                            u"Argument string is :  /x" + kCode + u" /qn",
-                           u"Execute uninstall (0x0000002a)",
+                           u"Execute uninstall",
                        }));
 }
 
@@ -95,6 +95,9 @@ TEST_F(Trace, RefusedUninstallShowsTheStartResult) {
   machine.shellExecuteResult = 5;
   EXPECT_FALSE(Scan());
   EXPECT_EQ(Written().back(), u"Execute uninstall (0x00000005)");
+  machine.processes.refusalError = 1223;  // consent refused: the reason, not hInstApp
+  EXPECT_FALSE(Scan());
+  EXPECT_EQ(Written().back(), u"Execute uninstall (0x000004c7)");
   EXPECT_EQ(Written()[2], u"UninstallString : u");
 }
 

@@ -1,4 +1,5 @@
 // Translation of the program's switches into the installer argument string.
+#include "setup/installer_arguments.h"
 #include "setup/translate.h"
 #include "sim_test.h"
 
@@ -123,6 +124,43 @@ TEST(Translate, RemovalSwitches) {
             RESULT_SUCCESS);
   EXPECT_EQ(t.passedThrough, (Args{u"/qn", u"/x:Strict"}));
   EXPECT_EQ(TranslateArguments({u"/PAT:v", u"a/x:bad"}, t), RESULT_BAD_ARGUMENTS);
+}
+
+// What msiexec accepts after "/i package", argument by argument; anything
+// else it answers with its usage window, which nobody can close in session 0.
+TEST(InstallerArguments, AcceptsWhatMsiexecDocuments) {
+  const std::pair<Args, bool> rows[] = {
+      {{}, true},
+      {{u"INSTALLDIR=C:\\Program Files\\P", u"_x.1=", u"a=b=c", u"Prop=a/x"}, true},
+      {{u"/norestart", u"/PROMPTRESTART", u"/ForceRestart", u"/quiet", u"/passive"}, true},
+      {{u"/q", u"/qn", u"/QB", u"/qr", u"/qf", u"/qn+", u"/qb-", u"/qb!", u"/qb+!", u"/qb!-"}, true},
+      {{u"/l*v", u"C:\\i.log", u"/LIWEARUCMOPVX+!*", u"x.log", u"/log", u"l", u"/update", u"a.msp;b.msp"}, true},
+      {{u"a/x"}, false},          // a bare word
+      {{u"/?"}, false},           // the usage window itself
+      {{u"/help"}, false},
+      {{u"/h"}, false},
+      {{u"/X"}, false},           // a second action
+      {{u"/i"}, false},
+      {{u"/a"}, false},
+      {{u"-qn"}, false},          // not a documented form
+      {{u"/qnb"}, false},
+      {{u"/qb++"}, false},
+      {{u"/qb!!"}, false},
+      {{u"/lz", u"x.log"}, false},
+      {{u"/l*v"}, false},         // a log switch without its file
+      {{u"/l*v", u"/qn"}, false},
+      {{u"/update", u""}, false},
+      {{u"1X=1"}, false},         // a property name starts with a letter or "_"
+      {{u"=1"}, false},
+      {{u"A-B=1"}, false},
+      {{u"\u00c4=1"}, false},      // ASCII letters only
+      {{u"/"}, false},
+      {{u""}, false},
+  };
+  for (const auto& [arguments, accepted] : rows) {
+    SCOPED_TRACE(arguments.empty() ? std::string("none") : Show(arguments.back()));
+    EXPECT_EQ(InstallerAccepts(arguments), accepted);
+  }
 }
 
 class TranslateCommandLineTest : public SimTest {};
