@@ -62,6 +62,14 @@ if x64:
 else:
     check(header.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], "not a 32-bit x86 image")
 check(optional.Subsystem == pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_CUI"], "not a console program")
+# The loader refuses an image whose header asks for a newer system than it is:
+# XP is 5.1, and 64-bit XP 5.2.
+oldest = (5, 2) if x64 else (5, 1)
+for what, version in (
+        ("subsystem version", (optional.MajorSubsystemVersion, optional.MinorSubsystemVersion)),
+        ("OS version", (optional.MajorOperatingSystemVersion, optional.MinorOperatingSystemVersion))):
+    print("%s %d.%d" % (what, *version))
+    check(version <= oldest, "the header's %s %d.%d is newer than Windows %d.%d" % (what, *version, *oldest))
 flags = optional.DllCharacteristics
 check(flags & 0x0040, "DYNAMIC_BASE (ASLR) is not set")
 check(flags & 0x0100, "NX_COMPAT (DEP) is not set")
