@@ -227,7 +227,7 @@ class Win32Api final : public Api {
     return Entry<Fn>(Ours(::GetModuleHandleW(L"kernel32.dll")), name);
   }
 
-  const SystemParts& parts_;
+  const SystemParts parts_;
   std::optional<HMODULE> advapi32_;
   std::optional<HMODULE> shell32_;
 };
@@ -243,6 +243,12 @@ Api& RealApi() {
 
 Api& RealApiLackingOptionalParts() {
   static Win32Api api(kLackingParts);
+  return api;
+}
+
+Api& RealApiWithoutSearchRestriction(const char16_t* library) {
+  static Win32Api api({library, library, kSystemParts.isWow64Process,
+                       kLackingParts.setDefaultDllDirectories, kSystemParts.setDllDirectoryW});
   return api;
 }
 

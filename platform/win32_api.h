@@ -12,5 +12,10 @@ Api& RealApi();
 // before SP2), SetDllDirectoryW (XP before SP1) and SetDefaultDllDirectories
 // (XP, unpatched Vista and 7). For the contract tests of those answers.
 Api& RealApiLackingOptionalParts();
+// The real platform on a system without SetDefaultDllDirectories (XP, Vista
+// and 7 without the update), loading `library`, a name below the system
+// folder, where it would load ADVAPI32 and SHELL32: for the contract case of
+// how the layer loads its own libraries there.
+Api& RealApiWithoutSearchRestriction(const char16_t* library);
 
 }  // namespace win

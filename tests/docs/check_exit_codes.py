@@ -53,8 +53,9 @@ for name, (code, text) in codes.items():
         failures.append(f"README: {name} ({code:#010x}) has {rows.get(code)!r}, not {text!r}")
     probe = code | 0x652 if code == base else code
     want = f"{text} ({probe & 0xFFFF})" if code == base else text
-    said = subprocess.run(["bash", "-c", f'source "{root}/scripts/exit-codes.sh"; meaning {probe:#x}'],
-                          capture_output=True, text=True).stdout.strip()
+    # The folder is handed over as an argument, never pasted into the script.
+    said = subprocess.run(["bash", "-c", 'source "$1/scripts/exit-codes.sh"; meaning "$2"', "meaning",
+                           str(root), f"{probe:#x}"], capture_output=True, text=True).stdout.strip()
     if said != want:
         failures.append(f"exit-codes.sh: {probe:#010x} prints {said!r}, not {want!r}")
 
