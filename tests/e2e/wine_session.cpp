@@ -162,7 +162,14 @@ RunResult WinePrefix::Launch(const std::string& environment, const std::string& 
 }
 
 void WinePrefix::SetWindowsVersion(const std::string& version) {
-  EXPECT_EQ(Shell("wine_exec winecfg -v " + version + " >/dev/null 2>&1 && wineserver -w"), 0);
+  EXPECT_EQ(Shell("wine_exec winecfg -v " + Quote(version) + " >/dev/null 2>&1"), 0);
+}
+
+void WinePrefix::SetProgramVersion(const std::string& program, const std::string& version) {
+  const std::string key = Quote("HKCU\\Software\\Wine\\AppDefaults\\" + program);
+  EXPECT_EQ(Shell("wine_exec reg add " + key + " /v Version /d " + Quote(version) +
+                  " /f >/dev/null 2>&1"),
+            0);
 }
 
 void WinePrefix::WaitForAll() { Shell("wineserver -w"); }

@@ -41,7 +41,11 @@ class WinePrefix {
                   int timeoutSeconds);
   // Runs a Linux shell command with this prefix's environment; answers its exit status.
   int Shell(const std::string& command, std::string* output = nullptr);
-  void SetWindowsVersion(const std::string& version);  // winecfg -v
+  // The Windows version Wine reports to programs of the file name `program`
+  // alone (its per-program setting); the prefix's own stays as it is.
+  void SetProgramVersion(const std::string& program, const std::string& version);
+  // The version the whole prefix reports (winecfg -v).
+  void SetWindowsVersion(const std::string& version);
   void WaitForAll();                                   // wineserver -w
   // A registry value below HKLM as `reg query` prints it, or nothing.
   std::optional<std::string> RegistryValue(const std::string& key, const std::string& name);
