@@ -15,6 +15,8 @@
 #   PELLWORTH_SIGN_PASSWORD       its password
 #   PELLWORTH_SIGN_TIMESTAMP_URL  optional: an RFC 3161 time-stamp server
 # Unset, the release is unsigned and says so.
+# PELLWORTH_RELEASE_REUSE_BUILD=1 packs (and signs) the programs of the last
+# release build in build/release instead of building them again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/steps.sh
@@ -29,9 +31,11 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 export SOURCE_DATE_EPOCH
 
-rm -rf build/release
-step configure cmake --preset release
-step build cmake --build --preset release
+if [ -z "${PELLWORTH_RELEASE_REUSE_BUILD:-}" ] || [ ! -f build/release/bin/Setup.exe ]; then
+  rm -rf build/release
+  step configure cmake --preset release
+  step build cmake --build --preset release
+fi
 version=$(sed -nE 's/^#define PELLWORTH_VERSION_TEXT "(.*)"$/\1/p' build/release/generated/version.h)
 exe=build/release/bin/Setup.exe
 checker=build/release/bin/CheckPackage.exe

@@ -54,7 +54,7 @@ bool MsiexecShowsUsage(const win::WString& parameters) {
     } else if (!TakesValue(option)) {
       return true;
     }
-    if (++i == words.size() || words[i].empty() || words[i][0] == u'/') return true;
+    if (++i == words.size()) return true;  // its value, whatever it holds (quoted, it may be empty)
   }
   return !action;
 }

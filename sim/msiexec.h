@@ -9,7 +9,9 @@
 // directly), anywhere; every other argument is a property NAME=VALUE (NAME an
 // ASCII letter or "_", then letters, digits, "_" and "."), one of the display
 // and restart options msiexec's usage lists, or a logging switch or "/update"
-// with the argument after it. Switches are read in any case.
+// with the argument after it. Switches are read in any case. A value is the
+// next argument, whatever it holds: the platform's split has taken away the
+// quotes that let an empty one, or one that begins with "/", stand as a value.
 #pragma once
 
 #include "platform/win_types.h"

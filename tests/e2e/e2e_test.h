@@ -57,13 +57,15 @@ class ProductTest : public testing::Test {
   }
   // Every product named Pellworth-something removed by its product code (the
   // broken packages' too, an entry a test moved below HKCU as well), and the
-  // uninstalls ended.
+  // uninstalls ended. Only a machine that holds one is cleaned: Wine is
+  // waited for only then.
   void RemoveProduct() {
-    wine.Shell("for root in HKLM HKCU; do " + ListEntries("$root") + R"( |
-        while read -r code; do
+    wine.Shell("found=$(for root in HKLM HKCU; do " + ListEntries("$root") + R"( |
+        sed "s/^/$root /"; done); [ -z "$found" ] && exit 0
+        while read -r root code; do
           wine_exec msiexec /x "$code" /qn >/dev/null 2>&1
           wine_exec reg delete "$root\)" + kUninstallKey + R"(\\$code" /f >/dev/null 2>&1
-        done; done; wineserver -w)");
+        done <<<"$found"; wineserver -w)");
   }
   // The Uninstall entries below `root` (HKLM or HKCU) whose display name is exactly `name`.
   int EntriesNamed(const std::string& root, const std::string& name) {

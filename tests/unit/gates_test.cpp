@@ -1,4 +1,5 @@
 // The platform gates of a run and the choice of road.
+#include "odd_arguments.h"
 #include "setup/entry.h"
 #include "sim_test.h"
 
@@ -114,6 +115,24 @@ TEST_F(Gates, ExceptionWhileBuildingTheSnapshotStopsTheRun) {
   EXPECT_TRUE(machine.starts.empty());
 }
 
+// Every switch with every odd value: each run ends with a code of the result
+// table, no installer it starts waits behind msiexec's usage window, and
+// everything it opened is given back.
+TEST_F(Gates, OddSwitchValuesEndWithAResultCode) {
+  machine.Script(machine.SystemFile(u"msiexec.exe"), {});
+  machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"H");
+  for (const std::u16string& sw : kOddSwitches) {
+    for (const std::u16string& value : kOddValues) {
+      SCOPED_TRACE(Show(sw + value));
+      for (const char16_t* pat : {u"", u" /PAT:1"}) {
+        CommandLine(sw + value + pat);
+        EXPECT_TRUE(IsResultCode(Run()));
+      }
+    }
+  }
+  EXPECT_EQ(machine.processes.hungWaits, 0);
+}
+
 TEST_F(Gates, BadRemovalValueIsRejectedBeforeAnythingStarts) {
   for (const char16_t* arguments : {u"/x:strict", u"/x:STRICT", u"/PAT:v /x:Strict2", u"\"/x: \""}) {
     SCOPED_TRACE(Show(arguments));
@@ -190,7 +209,9 @@ TEST_F(Gates, ElevationFollowsTheVersion) {
     EXPECT_EQ(Run(), RESULT_SUCCESS);
     ASSERT_EQ(machine.starts.size(), 1u);
     EXPECT_EQ(machine.starts[0].hasVerb, row.verb != nullptr);
-    if (row.verb != nullptr) EXPECT_EQ(machine.starts[0].verb, row.verb);
+    if (row.verb != nullptr) {
+      EXPECT_EQ(machine.starts[0].verb, row.verb);
+    }
   }
 }
 
