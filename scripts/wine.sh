@@ -23,6 +23,11 @@
 #                                  that holds the line instead; WINE_RUN_TIMEOUT limits the run
 #                                  (seconds, default 600).
 #   wine_path WINDOWS_PATH         the Linux path of a path on drive C of the prefix
+#   wine_keep SECONDS              starts the current prefix's server so that it stays
+#                                  SECONDS after its last program ends (Wine's own stays 3):
+#                                  a run of many short programs then finds Wine started, instead
+#                                  of starting it anew for each; never with wineserver -w after
+#                                  it, which would wait the SECONDS out
 #   wine_done                      ends every process of the prefix and removes ROOT
 #
 # The modes. Whether a 32-bit program can run here is the question: Setup.exe
@@ -145,6 +150,10 @@ wine_prefix() {
   fi
   mkdir -p "$WINEPREFIX/drive_c/harness" || return 1
   if [ -n "${2:-}" ]; then cp "$2/runexit.exe" "$WINEPREFIX/drive_c/harness/" || return 1; fi
+}
+
+wine_keep() {
+  wineserver -p"$1" 2>/dev/null || true   # already running: it serves as it is
 }
 
 wine_path() {

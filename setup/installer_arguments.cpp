@@ -16,8 +16,8 @@ WString Lowered(const WString& text) {
 
 bool IsProperty(const WString& argument) {
   auto equals = argument.find(u'=');
-  if (equals == WString::npos || equals == 0) return false;
-  if (!IsLetter(argument[0]) && argument[0] != u'_') return false;
+  if (equals == WString::npos) return false;
+  if (!IsLetter(argument[0]) && argument[0] != u'_') return false;  // also "=" first
   for (size_t i = 1; i < equals; ++i) {
     win::WCHAR c = argument[i];
     if (!IsLetter(c) && !IsDigit(c) && c != u'_' && c != u'.') return false;
@@ -28,8 +28,7 @@ bool IsProperty(const WString& argument) {
 // "q", then a level, then at most one of "+" and "-", and "!" before or after it.
 bool IsUiLevel(const WString& name) {
   if (name.empty() || name[0] != u'q') return false;
-  size_t i = 1;
-  if (i < name.size() && WString(u"nbrf").find(name[i]) != WString::npos) ++i;
+  size_t i = name.find_first_of(u"nbrf", 1) == 1 ? 2 : 1;
   bool sign = false, bang = false;
   for (; i < name.size(); ++i) {
     if ((name[i] == u'+' || name[i] == u'-') && !sign) {
@@ -55,7 +54,7 @@ bool InstallerAccepts(const std::vector<WString>& passedThrough) {
   for (size_t i = 0; i < passedThrough.size(); ++i) {
     const WString& argument = passedThrough[i];
     if (IsProperty(argument)) continue;
-    if (argument.size() < 2 || argument[0] != u'/') return false;
+    if (argument.compare(0, 1, u"/") != 0) return false;
     WString name = Lowered(argument.substr(1));
     if (name == u"quiet" || name == u"passive" || name == u"norestart" ||
         name == u"promptrestart" || name == u"forcerestart" || IsUiLevel(name))

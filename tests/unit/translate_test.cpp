@@ -132,6 +132,7 @@ TEST(InstallerArguments, AcceptsWhatMsiexecDocuments) {
   const std::pair<Args, bool> rows[] = {
       {{}, true},
       {{u"INSTALLDIR=C:\\Program Files\\P", u"_x.1=", u"a=b=c", u"Prop=a/x"}, true},
+      {{u"z=1", u"Z_z=1", u"A09=1"}, true},
       {{u"/norestart", u"/PROMPTRESTART", u"/ForceRestart", u"/quiet", u"/passive"}, true},
       {{u"/q", u"/qn", u"/QB", u"/qr", u"/qf", u"/qn+", u"/qb-", u"/qb!", u"/qb+!", u"/qb!-"}, true},
       {{u"/l*v", u"C:\\i.log", u"/LIWEARUCMOPVX+!*", u"x.log", u"/log", u"l", u"/update", u"a.msp;b.msp"}, true},
@@ -153,6 +154,9 @@ TEST(InstallerArguments, AcceptsWhatMsiexecDocuments) {
       {{u"1X=1"}, false},         // a property name starts with a letter or "_"
       {{u"=1"}, false},
       {{u"A-B=1"}, false},
+      {{u"AB-C=1"}, false},
+      {{u"/qx"}, false},
+      {{u"/h", u"x.log"}, false},  // only a logging or update switch takes a value
       {{u"\u00c4=1"}, false},      // ASCII letters only
       {{u"/"}, false},
       {{u""}, false},
