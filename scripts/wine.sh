@@ -23,11 +23,13 @@
 #                                  that holds the line instead; WINE_RUN_TIMEOUT limits the run
 #                                  (seconds, default 600).
 #   wine_path WINDOWS_PATH         the Linux path of a path on drive C of the prefix
-#   wine_keep SECONDS              starts the current prefix's server so that it stays
-#                                  SECONDS after its last program ends (Wine's own stays 3):
-#                                  a run of many short programs then finds Wine started, instead
-#                                  of starting it anew for each; never with wineserver -w after
-#                                  it, which would wait the SECONDS out
+#   wine_keep SECONDS              starts the current prefix's server, unless one runs, so that
+#                                  it stays SECONDS after its last program ends (Wine's own stays
+#                                  3) and holds none of the caller's output: a run of many short
+#                                  programs then finds Wine started instead of starting it anew
+#                                  for each, and a caller that reads a program's output to its
+#                                  end (ctest, a pipe) no longer waits for the server to leave.
+#                                  Never followed by wineserver -w, which would wait it out
 #   wine_done                      ends every process of the prefix and removes ROOT
 #
 # The modes. Whether a 32-bit program can run here is the question: Setup.exe
@@ -153,7 +155,13 @@ wine_prefix() {
 }
 
 wine_keep() {
-  wineserver -p"$1" 2>/dev/null || true   # already running: it serves as it is
+  # Already running: it serves as it is. Else the server, and the prefix's
+  # services that the first program brings up, start here with no output of
+  # the caller's: a service started by a later program would hold that
+  # program's output open for as long as the server stays.
+  if wineserver -p"$1" </dev/null >/dev/null 2>&1; then
+    wine_exec cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  fi
 }
 
 wine_path() {
