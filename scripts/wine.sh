@@ -30,6 +30,10 @@
 #                                  for each, and a caller that reads a program's output to its
 #                                  end (ctest, a pipe) no longer waits for the server to leave.
 #                                  Never followed by wineserver -w, which would wait it out
+#   wine_settle [SECONDS]          waits until no program of the current prefix runs but Wine's
+#                                  own services (120 s at most): where the server is kept,
+#                                  what wineserver -w would be; answers 1, naming the programs,
+#                                  when some still run
 #   wine_done                      ends every process of the prefix and removes ROOT
 #
 # The modes. Whether a 32-bit program can run here is the question: Setup.exe
@@ -162,6 +166,28 @@ wine_keep() {
   if wineserver -p"$1" </dev/null >/dev/null 2>&1; then
     wine_exec cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
   fi
+}
+
+wine_settle() {
+  local until=$((SECONDS + ${1:-120})) running p name
+  while :; do
+    running=""
+    for p in /proc/[0-9]*; do
+      name=""
+      { IFS= read -r -d '' name < "$p/cmdline"; } 2>/dev/null
+      name=${name##*[\\/]}
+      case ${name,,} in
+        services.exe|winedevice.exe|plugplay.exe|explorer.exe|svchost.exe|rpcss.exe|conhost.exe) ;;
+        *.exe) grep -qzxF "WINEPREFIX=$WINEPREFIX" "$p/environ" 2>/dev/null && running+=" $name" ;;
+      esac
+    done
+    [ -n "$running" ] || return 0
+    if [ "$SECONDS" -ge "$until" ]; then
+      echo "wine_settle: still running in $WINEPREFIX:$running" >&2
+      return 1
+    fi
+    sleep 0.2
+  done
 }
 
 wine_path() {

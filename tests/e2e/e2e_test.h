@@ -65,7 +65,7 @@ class ProductTest : public testing::Test {
         while read -r root code; do
           wine_exec msiexec /x "$code" /qn >/dev/null 2>&1
           wine_exec reg delete "$root\)" + kUninstallKey + R"(\\$code" /f >/dev/null 2>&1
-        done <<<"$found"; wineserver -w)");
+        done <<<"$found"; wine_settle)");
   }
   // The Uninstall entries below `root` (HKLM or HKCU) whose display name is exactly `name`.
   int EntriesNamed(const std::string& root, const std::string& name) {

@@ -108,15 +108,18 @@ WinePrefix::WinePrefix(bool wow64, const std::string& sharedRoot)
     make = "mkdir -p " + Quote(root_) + " && flock " + Quote(root_ + "/.lock") + " bash -c " +
            Quote("[ -f " + ready + " ] || { " + env_ + make + " && touch " + ready + "; }");
   }
-  EXPECT_EQ(Shell(make), 0) << "wine prefix " << root_;
+  EXPECT_EQ(Bash(env_ + make), 0) << "wine prefix " << root_;
 }
 
 WinePrefix::~WinePrefix() {
-  if (!shared_) Shell("wine_done");
+  if (!shared_) Bash(env_ + "wine_done");
 }
 
+// The prefix's server is kept between commands, its services on no output of
+// theirs: no command waits for Wine to start anew, nor for a service that
+// holds the pipe it is read through.
 int WinePrefix::Shell(const std::string& command, std::string* output) {
-  return Bash(env_ + command, output);
+  return Bash(env_ + "wine_keep 30 && " + command, output);
 }
 
 RunResult WinePrefix::Start(const std::string& commandLine, const std::string& directory) {
@@ -172,7 +175,7 @@ void WinePrefix::SetProgramVersion(const std::string& program, const std::string
             0);
 }
 
-void WinePrefix::WaitForAll() { Shell("wineserver -w"); }
+void WinePrefix::WaitForAll() { EXPECT_EQ(Shell("wine_settle"), 0); }
 
 std::optional<std::string> WinePrefix::RegistryValue(const std::string& key,
                                                      const std::string& name) {

@@ -46,7 +46,8 @@ class WinePrefix {
   void SetProgramVersion(const std::string& program, const std::string& version);
   // The version the whole prefix reports (winecfg -v).
   void SetWindowsVersion(const std::string& version);
-  void WaitForAll();                                   // wineserver -w
+  // Waits until no program of the prefix runs but Wine's own services.
+  void WaitForAll();
   // A registry value below HKLM as `reg query` prints it, or nothing.
   std::optional<std::string> RegistryValue(const std::string& key, const std::string& name);
   bool RegistryKeyExists(const std::string& key);
