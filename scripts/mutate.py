@@ -41,14 +41,16 @@ HARNESS = ROOT / "scripts/wine.sh"
 
 def wine_mode():
     """The host's Wine mode, as the harness decides it: win32 or win64."""
-    return subprocess.run(["bash", "-c", f"source {HARNESS} && wine_mode && echo $PELLWORTH_WINE_ARCH"],
-                          capture_output=True, text=True, check=True).stdout.strip()
+    return subprocess.run(["bash", "-c", 'source "$1" && wine_mode && echo "$PELLWORTH_WINE_ARCH"',
+                           "mutate", HARNESS], capture_output=True, text=True, check=True).stdout.strip()
 
 
-def wine(root, command, timeout=None):
-    """Runs a shell command in the Wine prefix below root, through the harness."""
-    return subprocess.run(["bash", "-c", f"source {HARNESS} && wine_use {root} && {command}"],
-                          capture_output=True, timeout=timeout)
+def wine(root, command, *args, timeout=None):
+    """Runs a shell command in the Wine prefix below root, through the harness. The
+    paths are handed over as arguments, never pasted into the script: `args` are
+    $3, $4... in `command`."""
+    return subprocess.run(["bash", "-c", 'source "$1" && wine_use "$2" && ' + command, "mutate",
+                           HARNESS, root, *map(str, args)], capture_output=True, timeout=timeout)
 CROSS = "i686-w64-mingw32-g++-win32"
 
 # (pattern, replacement) pairs; each match of each pattern is one mutant.
@@ -151,12 +153,12 @@ def make_real_tree(work, mode):
                     "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"],
                    check=True, capture_output=True)
     subprocess.run(["ninja", "-C", build, "contract_tests"], check=True, capture_output=True)
-    subprocess.run(["bash", "-c", f"source {HARNESS} && wine_prefix {work}/wine"], check=True,
-                   capture_output=True)
+    subprocess.run(["bash", "-c", 'source "$1" && wine_prefix "$2"', "mutate", HARNESS, f"{work}/wine"],
+                   check=True, capture_output=True)
     # Each case in a process of its own, as ctest runs them: a case may change
     # the process for good (the library search, once restricted, stays so).
-    listed = wine(f"{work}/wine", f"cd {build}/bin && \"$(wine_loader)\" contract_tests.exe "
-                  "--gtest_list_tests").stdout.decode().replace("\r", "")
+    listed = wine(f"{work}/wine", 'cd "$3/bin" && "$(wine_loader)" contract_tests.exe --gtest_list_tests',
+                  build).stdout.decode().replace("\r", "")
     cases, suite = [], ""
     for line in listed.splitlines():
         if line and not line.startswith(" ") and line.endswith("."):
@@ -172,9 +174,10 @@ def make_real_tree(work, mode):
 def run_real(work, build):
     """The whole contract suite under Wine: 'killed' when it fails or hangs."""
     try:
-        done = wine(f"{work}/wine", f"cd {build}/bin && code=0 && while read -r case; do "
-                    "\"$(wine_loader)\" contract_tests.exe --gtest_brief=1 --gtest_filter=\"$case\" "
-                    "|| { code=1; break; }; done < ../cases.txt; wineserver -k; exit $code", timeout=300)
+        done = wine(f"{work}/wine", 'cd "$3/bin" && code=0 && while read -r case; do '
+                    '"$(wine_loader)" contract_tests.exe --gtest_brief=1 --gtest_filter="$case" '
+                    '|| { code=1; break; }; done < ../cases.txt; wineserver -k; exit $code', build,
+                    timeout=300)
     except subprocess.TimeoutExpired:
         wine(f"{work}/wine", "wineserver -k")
         return "killed"
