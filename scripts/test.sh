@@ -50,7 +50,7 @@ run() {  # TIER STEP CTEST-ARGS...: a test run that fails is counted, and the ne
 declare -A tiers=()
 
 build sanitize
-run sanitizer sanitize ctest --preset sanitize --timeout 600 --output-junit "$report/sanitize.xml"
+run sanitizer sanitize ctest --preset sanitize --timeout 600 -j2 --output-junit "$report/sanitize.xml"
 
 # The i686 build is always made: its image is the one released and checked.
 presets=(windows windows64 windows64-tests host)
@@ -58,12 +58,14 @@ presets=(windows windows64 windows64-tests host)
 for preset in "${presets[@]}"; do build "$preset"; done
 
 # The contract suite against the real layer, each build in a fresh prefix.
+# The one WOW64 prefix of the run serves its WOW64 cases and the end-to-end one.
+wow64_root=$PWD/build/windows-tests/wine-wow64
 if [ "$PELLWORTH_WINE_ARCH" = win32 ]; then
-  rm -rf build/windows-tests/wine build/windows-tests/wine-wow64
+  rm -rf build/windows-tests/wine "$wow64_root"
   run contract contract-win32 ctest --preset windows-tests --timeout 600 \
     --output-junit "$report/windows-tests.xml"
   # The 32-bit build under WOW64, where IsWow64Process must say so.
-  run contract contract-wow64 env PELLWORTH_TEST_WINE_ROOT="$PWD/build/windows-tests/wine-wow64" \
+  run contract contract-wow64 env PELLWORTH_TEST_WINE_ROOT="$wow64_root" \
     PELLWORTH_TEST_WINE_KIND=wow64 ctest --preset windows-tests --timeout 600 \
     -R '^PlatformContract\.Wow64' --output-junit "$report/windows-tests-wow64.xml"
 fi
@@ -75,11 +77,13 @@ run host host ctest --preset host --timeout 600 -E '^(e2e\.|release$)' \
   --output-junit "$report/host.xml"
 run release release ctest --preset host --timeout 900 -R '^release$' \
   --output-junit "$report/release.xml"
-run end-to-end e2e ctest --preset host --timeout 1800 -R '^e2e\.' \
-  --output-junit "$report/e2e.xml"
+# Three cases at a time, each process in a prefix of its own: most of their
+# time is Setup.exe waiting (for the installer, for the 30-second confirmation).
+run end-to-end e2e env PELLWORTH_E2E_WOW64_ROOT="$wow64_root" ctest --preset host \
+  --timeout 1800 -R '^e2e\.' -j3 --output-junit "$report/e2e.xml"
 if [ "$PELLWORTH_WINE_ARCH" = win32 ]; then
   # The x86-64 mode's install and removal, in a 64-bit prefix of their own.
-  run end-to-end e2e-win64 env PELLWORTH_WINE_ARCH=win64 ctest --preset host --timeout 1800 \
+  run end-to-end e2e-win64 env PELLWORTH_WINE_ARCH=win64 ctest --preset host --timeout 1800 -j3 \
     -R '^e2e\.(prefix\.|InstallE2E\.InstallThenRepair|RemovalE2E\.)' \
     --output-junit "$report/e2e-win64.xml"
 fi

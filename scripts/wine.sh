@@ -35,6 +35,8 @@
 #                                  what wineserver -w would be; answers 1, naming the programs,
 #                                  when some still run
 #   wine_done                      ends every process of the prefix and removes ROOT
+#   wine_forget FOLDER             the same for every prefix FOLDER holds (ROOT or ROOTs below
+#                                  it), and removes FOLDER
 #
 # The modes. Whether a 32-bit program can run here is the question: Setup.exe
 # is one, and it refuses to run under WOW64 by design.
@@ -211,4 +213,13 @@ wine_run() {
 wine_done() {
   wineserver -k >/dev/null 2>&1 || true
   [ -n "${WINE_ROOT:-}" ] && rm -rf "$WINE_ROOT"
+}
+
+wine_forget() {
+  local root
+  for root in "$1" "$1"/*/; do
+    root=${root%/}
+    [ -d "$root/prefix" ] && ( wine_use "$root" && wineserver -k >/dev/null 2>&1 )
+  done
+  rm -rf "$1"
 }

@@ -53,8 +53,9 @@ std::vector<std::u16string> MalformedLines() {
   return lines;
 }
 
-TEST(BadInputE2E, MalformedLinesEndCleanlyAndSilently) {
-  WinePrefix& wine = SharedPrefix();
+class BadInputE2E : public ProductTest {};
+
+TEST_F(BadInputE2E, MalformedLinesEndCleanlyAndSilently) {
   // A readable HostID ends any install road at its first read, so no line
   // waits for the 30-second confirmation.
   SeedHostId(wine);

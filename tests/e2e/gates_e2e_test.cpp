@@ -69,8 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GatesE2E, Wow64IsRefused) {
   E2E_ONLY_WHERE_32_BIT_PROGRAMS_RUN("the 32-bit Setup.exe under WOW64 in a 64-bit prefix");
-  WinePrefix wow64(true);
-  ExpectSilentExit(wow64.Start("Setup.exe /x"), 0x80010001);
+  ExpectSilentExit(Wow64Prefix()->Start("Setup.exe /x"), 0x80010001);
 }
 
 }  // namespace

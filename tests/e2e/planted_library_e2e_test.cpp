@@ -12,8 +12,9 @@ const char* const kNames[] = {"shfolder", "shell32", "advapi32", "shcore",   "ve
                               "userenv",  "uxtheme", "profapi",  "cryptbase", "propsys",
                               "shlwapi",  "sechost", "apphelp",  "dwmapi",   "wintrust"};
 
-TEST(PlantedLibraryE2E, NeverLoaded) {
-  WinePrefix& wine = SharedPrefix();
+class PlantedLibraryE2E : public ProductTest {};
+
+TEST_F(PlantedLibraryE2E, NeverLoaded) {
   std::string dir = wine.QuotedPath("C:\\work\\downloads");
   std::string copies = "rm -rf " + dir + " && mkdir -p " + dir + " && cd " + dir + " && cp ../Setup.exe .";
   std::string overrides;

@@ -8,6 +8,9 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,22 +94,28 @@ WinePrefix::WinePrefix(bool wow64, const std::string& sharedRoot)
   }
   // Every command runs with the prefix's environment, set by the project's harness.
   env_ = "source " + Quote(Harness()) + " && wine_use " + Quote(root_) + " && ";
-  std::string work = HostPath("C:\\work");
-  std::string make = "wine_prefix " + Quote(root_) + " " + Quote(WindowsBin()) +
-                     (wow64 ? " wow64" : "") + " && mkdir -p " + Quote(work) + " && cp";
+  std::string work = HostPath("C:\\work"), harness = HostPath("C:\\harness");
+  std::string boot = "wine_prefix " + Quote(root_) + " '' " + (wow64 ? "wow64" : "");
+  std::string fill = "mkdir -p " + Quote(work) + " " + Quote(harness) + " && cp " +
+                     Quote(WindowsBin() + "/runexit.exe") + " " + Quote(harness) + " && cp";
   for (const char* file : {"Setup.exe", "CheckPackage.exe", "runexit.exe", "planted.exe",
                            "planted_dll.dll", "snapshot.exe"})
-    make += " " + Quote(WindowsBin() + "/" + file);
-  make += " " + Quote(Packages()) + "/*.msi " + Quote(work);
+    fill += " " + Quote(WindowsBin() + "/" + file);
+  fill += " " + Quote(Packages()) + "/*.msi " + Quote(work);
   // The packages of both processors as well, in C:\work\x86 and C:\work\x64.
   for (const char* processor : {"x86", "x64"})
-    make += " && mkdir -p " + Quote(work + "/" + processor) + " && cp " +
+    fill += " && mkdir -p " + Quote(work + "/" + processor) + " && cp " +
             Quote(PackagesOf(processor)) + "/*.msi " + Quote(work + "/" + processor);
-  // A shared prefix is made by the first process that asks, under a lock, and kept.
+  // A shared prefix is booted once, by the first process that asks, under a
+  // lock (or already by the contract runner, which marks it ready the same
+  // way), then filled once, and kept.
+  std::string make = boot + " && " + fill;
   if (shared_) {
-    std::string ready = Quote(root_ + "/ready");
+    std::string ready = Quote(root_ + "/ready"), filled = Quote(root_ + "/filled");
     make = "mkdir -p " + Quote(root_) + " && flock " + Quote(root_ + "/.lock") + " bash -c " +
-           Quote("[ -f " + ready + " ] || { " + env_ + make + " && touch " + ready + "; }");
+           Quote("{ [ -f " + ready + " ] || { " + env_ + boot + " && touch " + ready +
+                 "; }; } && { [ -f " + filled + " ] || { " + env_ + fill + " && touch " + filled +
+                 "; }; }");
   }
   EXPECT_EQ(Bash(env_ + make), 0) << "wine prefix " << root_;
 }
@@ -221,10 +230,28 @@ class SharedPrefixCleanup : public testing::Environment {
 const auto* const kCleanup = testing::AddGlobalTestEnvironment(new SharedPrefixCleanup);
 }  // namespace
 
+// Test processes that run at the same time each take a prefix of their own
+// below the run's folder: the first free slot, held by a lock for the
+// process's life (closed on exec, so that no Wine server it starts keeps it).
 WinePrefix& SharedPrefix() {
-  if (!shared)
-    shared = std::make_unique<WinePrefix>(false, Setting("PELLWORTH_E2E_PREFIX", PELLWORTH_E2E_PREFIX));
+  if (!shared) {
+    const std::string base = Setting("PELLWORTH_E2E_PREFIX", PELLWORTH_E2E_PREFIX);
+    mkdir(base.c_str(), 0755);
+    for (int slot = 1; !shared; ++slot) {
+      const std::string root = base + "/" + std::to_string(slot);
+      int lock = open((root + ".lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+      if (lock < 0) ADD_FAILURE() << "cannot open the lock of " << root;
+      if (lock < 0 || flock(lock, LOCK_EX | LOCK_NB) == 0)
+        shared = std::make_unique<WinePrefix>(false, root);  // the lock stays with the process
+      else
+        close(lock);
+    }
+  }
   return *shared;
+}
+
+std::unique_ptr<WinePrefix> Wow64Prefix() {
+  return std::make_unique<WinePrefix>(true, Setting("PELLWORTH_E2E_WOW64_ROOT", ""));
 }
 
 }  // namespace e2e

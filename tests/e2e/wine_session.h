@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -66,9 +67,15 @@ class WinePrefix {
   std::string env_;
 };
 
-// The prefix shared by the tests of this run: the one the build names
-// (PELLWORTH_E2E_PREFIX), made on first use by whichever test process comes first.
+// The prefix shared by the tests of this run, below the folder the build names
+// (PELLWORTH_E2E_PREFIX): one for each test process running at the same time,
+// made on first use and kept for the processes that come after.
 WinePrefix& SharedPrefix();
+
+// A 64-bit prefix in which the 32-bit build runs under WOW64: the run's one
+// (PELLWORTH_E2E_WOW64_ROOT, the folder the contract suite's WOW64 cases use,
+// booted by whichever comes first), or without it a throw-away one.
+std::unique_ptr<WinePrefix> Wow64Prefix();
 
 // How this host runs Windows programs, as the harness decided it: "win32"
 // (the i686 build in 32-bit prefixes) or "win64" (the x86-64 build of the same
