@@ -5,11 +5,8 @@
 #include <algorithm>
 #include <string>
 
-#include "dfc/constants.h"
-#include "setup/installer_run.h"
-#include "setup/result_codes.h"
-#include "uninstall/trace.h"
-#include "uninstall/uninstall_scanner.h"
+#include "dfc/product.h"
+#include "dfc/text.h"
 
 namespace check {
 namespace {

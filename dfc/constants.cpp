@@ -4,7 +4,6 @@
 
 namespace DFC {
 
-const win::WString kProductDisplayName = u"Pellworth";
 const win::WString kVersionMajor = PELLWORTH_VERSION_MAJOR_TEXT;
 const win::WString kVersionMinor = PELLWORTH_VERSION_MINOR_TEXT;
 const win::WString kVersionRevision = PELLWORTH_VERSION_PATCH_TEXT;

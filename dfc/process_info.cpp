@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "dfc/version_info.h"
+#include "dfc/text.h"
 #include "platform/api.h"
 
 namespace DFC {

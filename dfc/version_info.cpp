@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "dfc/constants.h"
+#include "dfc/text.h"
 #include "platform/api.h"
 
 namespace DFC {
@@ -15,12 +16,6 @@ VersionInfo::VersionInfo() {
 }
 
 VersionInfo::~VersionInfo() = default;
-
-win::WString TextOf(const std::vector<win::WCHAR>& buffer, size_t limit) {
-  size_t length = 0;
-  while (length < limit && length < buffer.size() && buffer[length] != 0) ++length;
-  return win::WString(buffer.data(), length);
-}
 
 namespace {
 
@@ -40,7 +35,8 @@ NameInfo::NameInfo() {
 
   win::OSVERSIONINFOW version{};
   version.dwOSVersionInfoSize = sizeof version;
-  win::Sys().GetVersionExW(&version);
+  // A failed query leaves the major version 0: no extended names are asked for.
+  static_cast<void>(win::Sys().GetVersionExW(&version));
   if (version.dwMajorVersion < 5) return;
 
   physicalDnsHostName_ = NameEx(win::ComputerNamePhysicalDnsHostname, buffer);

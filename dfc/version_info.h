@@ -5,17 +5,9 @@
 // A name the platform does not deliver stays empty.
 #pragma once
 
-#include <vector>
-
 #include "platform/win_types.h"
 
 namespace DFC {
-
-constexpr win::DWORD NAME_BUFFER_CHARS = 2048;
-
-// The text of `buffer` up to its first NUL and at most `limit` units, never
-// reading past its end (the platform may leave a full buffer unterminated).
-win::WString TextOf(const std::vector<win::WCHAR>& buffer, size_t limit = NAME_BUFFER_CHARS);
 
 class VersionInfo {
  public:

@@ -1,9 +1,9 @@
 # The meaning of each exit code of Setup.exe, for scripts that print them,
-# read from the one list of codes in setup/result_codes.h.
+# read from the one list of codes in dfc/result_codes.h.
 # Usage: meaning 0x80020643
 meaning() {
   local code=$(( $1 )) header
-  header="$(dirname "${BASH_SOURCE[0]}")/../setup/result_codes.h"
+  header="$(dirname "${BASH_SOURCE[0]}")/../dfc/result_codes.h"
   local name value text base_text=""
   while IFS=$'\t' read -r name value text; do
     [ "$name" = RESULT_INSTALLER_BASE ] && { base_text=$text; continue; }

@@ -2,6 +2,6 @@
 // or the removal road, every outcome folded into one ResultCode.
 #pragma once
 
-#include "setup/result_codes.h"
+#include "dfc/result_codes.h"
 
 ResultCode SetupMain(int argc, char** argv);

@@ -5,8 +5,6 @@
 #include "platform/scoped_handle.h"
 #include "uninstall/registry_reader.h"
 
-const win::WString kHostIdKeyPath = u"SOFTWARE\\Orvel\\TAVRELQ";
-const win::WString kHostIdValueName = u"HostID";
 const win::WString kInstallerProgram = u"msiexec.exe";
 
 namespace {

@@ -5,8 +5,8 @@
 // one is a failure even when the installer reported success.
 #pragma once
 
+#include "dfc/product.h"
 #include "platform/win_types.h"
-#include "setup/result_codes.h"
 #include "setup/translate.h"
 
 // Failures of RunAndWait; they share the space of exit codes.
@@ -16,10 +16,6 @@ constexpr win::DWORD RUN_WAIT_FAILED = 3;
 constexpr win::DWORD RUN_NO_EXIT_CODE = 4;
 constexpr win::DWORD RUN_UNEXPECTED = 0xFFFFFFFF;
 
-constexpr int HOSTID_POLL_ATTEMPTS = 60;
-constexpr win::DWORD HOSTID_POLL_INTERVAL_MS = 500;
-extern const win::WString kHostIdKeyPath;    // below HKEY_LOCAL_MACHINE
-extern const win::WString kHostIdValueName;  // "HostID"
 extern const win::WString kInstallerProgram;  // "msiexec.exe", found in the system folder
 
 // Completes translation.installerArguments and runs the install road.

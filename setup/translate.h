@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "platform/win_types.h"
-#include "setup/result_codes.h"
+#include "dfc/result_codes.h"
 
 struct Translation {
   win::WString installerArguments;

@@ -6,7 +6,3 @@
 #include "platform/win_types.h"
 
 void WriteTrace(win::LONG status, const win::WString& message);
-
-// `code` as "0x" and eight lowercase hexadecimal digits, as the trace and the
-// package check's messages write a status or a result code.
-win::WString HexCode(win::DWORD code);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "dfc/constants.h"
+#include "dfc/product.h"
 #include "platform/api.h"
 #include "uninstall/registry_reader.h"
 #include "uninstall/trace.h"
@@ -23,11 +23,6 @@ const char16_t* UiSwitch(win::LONG level) {
   }
 }
 }  // namespace
-
-bool IsProductCodeForm(const win::WString& name) {
-  return name.size() >= 38 && name[0] == u'{' && name[37] == u'}' && name[9] == u'-' &&
-         name[14] == u'-' && name[19] == u'-' && name[24] == u'-';
-}
 
 UninstallScanner::UninstallScanner(bool runElevated)
     : productName_(DFC::kProductDisplayName),

@@ -16,6 +16,7 @@
 // The Uninstall key stays open from the scan until the scanner is destroyed.
 #pragma once
 
+#include "dfc/product.h"  // the display name and the product-code form it matches by
 #include "platform/scoped_handle.h"
 #include "platform/win_types.h"
 
@@ -52,7 +53,3 @@ class UninstallScanner {
   win::ScopedRegKey uninstallKey_;
   bool completedWithoutLaunch_ = false;
 };
-
-// Whether `name` has the shape of a product code: at least 38 units, "{" at 0,
-// "}" at 37 and "-" at 9, 14, 19 and 24. No other unit is looked at.
-bool IsProductCodeForm(const win::WString& name);

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The exit codes have one source, setup/result_codes.h: every code there must
+"""The exit codes have one source, dfc/result_codes.h: every code there must
 stand in the README's table with the same meaning and its unsigned and signed decimals, and
 the scripts' `meaning` must print the same text. Every row of the table must be
 a code the program can return, with the right decimal."""
@@ -11,7 +11,7 @@ from pathlib import Path
 root = Path(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).resolve().parents[2])
 failures = []
 
-header = (root / "setup/result_codes.h").read_text()
+header = (root / "dfc/result_codes.h").read_text()
 codes = {name: (int(value, 0), text.strip()) for name, value, text in re.findall(
     r"^constexpr ResultCode (RESULT_\w+) = (0x[0-9A-Fa-f]+|\d+); +// (.+)$", header, re.M)}
 if len(codes) < 9:

@@ -7,7 +7,7 @@
 
 #include "e2e/e2e_test.h"
 #include "odd_arguments.h"
-#include "setup/result_codes.h"
+#include "dfc/result_codes.h"
 
 namespace e2e {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "faults/fault_api.h"
-#include "setup/result_codes.h"
+#include "dfc/result_codes.h"
 
 namespace sweep {
 
