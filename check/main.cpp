@@ -15,7 +15,7 @@
 // they were.
 #include "check/msi_package.h"
 #include "check/package_check.h"
-#include "platform/scoped_handle.h"
+#include "platform/system_directory.h"
 #include "platform/win32_api.h"
 
 #include <string>

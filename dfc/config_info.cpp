@@ -1,6 +1,7 @@
 #include "dfc/config_info.h"
 
 #include "platform/api.h"
+#include "platform/system_directory.h"
 
 namespace DFC {
 

@@ -1,6 +1,6 @@
-#include <vector>
+#include "platform/system_directory.h"
 
-#include "platform/scoped_handle.h"
+#include <vector>
 
 namespace win {
 
@@ -28,7 +28,9 @@ WString SystemFilePath(const WString& file, Api& api) {
 }
 
 void RestrictLibrarySearch(Api& api) {
-  if (!api.SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) api.SetDllDirectoryW(u"");
+  // Where neither call holds, nothing more can be done: the search stays as it was.
+  if (!api.SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+    static_cast<void>(api.SetDllDirectoryW(u""));
 }
 
 DWORD FullPathLoadFlags(Api& api) {

@@ -1,5 +1,5 @@
 #include "platform/win32_api.h"
-#include "platform/scoped_handle.h"
+#include "platform/system_directory.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +21,12 @@ namespace {
 // update), their own imports would still be searched beside the program:
 // there they are loaded with LOAD_WITH_ALTERED_SEARCH_PATH, which starts that
 // search in the system folder, theirs. The two are never combined.
+//
+// Whether the search can be restricted is asked here by looking the entry up,
+// not as the product's FullPathLoadFlags asks it (by calling the setter, which
+// restricts the search as it answers): this layer loads the two libraries on
+// its first registry, shell or library call, which may come before the
+// program restricts the search, and must not restrict it for the program.
 HMODULE SystemLibrary(const WString& name, Api& api, bool searchRestrictable) {
   WString path = SystemFilePath(name, api);
   if (path.empty()) return nullptr;
@@ -152,8 +158,7 @@ class Win32Api final : public Api {
     SYSTEM_ENTRY(Advapi32, RegQueryValueExW);
     if (!fn) return ERROR_MOD_NOT_FOUND;
     return fn(K(key), W(valueName), reinterpret_cast<::LPDWORD>(reserved),
-                              reinterpret_cast<::LPDWORD>(type), data,
-                              reinterpret_cast<::LPDWORD>(size));
+              reinterpret_cast<::LPDWORD>(type), data, reinterpret_cast<::LPDWORD>(size));
   }
   LONG RegQueryInfoKeyW(HKEY key, WCHAR* className, DWORD* classChars, DWORD* reserved,
                         DWORD* subKeys, DWORD* maxSubKeyChars, DWORD* maxClassChars,
@@ -162,19 +167,17 @@ class Win32Api final : public Api {
     SYSTEM_ENTRY(Advapi32, RegQueryInfoKeyW);
     if (!fn) return ERROR_MOD_NOT_FOUND;
     auto d = [](DWORD* p) { return reinterpret_cast<::LPDWORD>(p); };
-    return fn(K(key), W(className), d(classChars), d(reserved), d(subKeys),
-                              d(maxSubKeyChars), d(maxClassChars), d(values),
-                              d(maxValueNameChars), d(maxValueBytes), d(securityDescriptorBytes),
-                              reinterpret_cast<::PFILETIME>(lastWrite));
+    return fn(K(key), W(className), d(classChars), d(reserved), d(subKeys), d(maxSubKeyChars),
+              d(maxClassChars), d(values), d(maxValueNameChars), d(maxValueBytes),
+              d(securityDescriptorBytes), reinterpret_cast<::PFILETIME>(lastWrite));
   }
   LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameChars, DWORD* reserved,
                      WCHAR* className, DWORD* classChars, FILETIME* lastWrite) override {
     SYSTEM_ENTRY(Advapi32, RegEnumKeyExW);
     if (!fn) return ERROR_MOD_NOT_FOUND;
     return fn(K(key), index, W(name), reinterpret_cast<::LPDWORD>(nameChars),
-                           reinterpret_cast<::LPDWORD>(reserved), W(className),
-                           reinterpret_cast<::LPDWORD>(classChars),
-                           reinterpret_cast<::PFILETIME>(lastWrite));
+              reinterpret_cast<::LPDWORD>(reserved), W(className),
+              reinterpret_cast<::LPDWORD>(classChars), reinterpret_cast<::PFILETIME>(lastWrite));
   }
   LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey) override {
     SYSTEM_ENTRY(Advapi32, RegDeleteKeyW);
@@ -219,6 +222,7 @@ class Win32Api final : public Api {
     if (!shell32_) shell32_ = SystemLibrary(parts_.shell32, *this, SearchRestrictable());
     return *shell32_;
   }
+  // Whether this system has SetDefaultDllDirectories (see SystemLibrary).
   bool SearchRestrictable() {
     return Kernel32Entry<void*>(parts_.setDefaultDllDirectories) != nullptr;
   }

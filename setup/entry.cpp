@@ -4,7 +4,7 @@
 
 #include "dfc/environment.h"
 #include "platform/api.h"
-#include "platform/scoped_handle.h"
+#include "platform/system_directory.h"
 #include "setup/installer_run.h"
 #include "setup/translate.h"
 #include "uninstall/uninstall_scanner.h"

@@ -1,8 +1,9 @@
 #include "setup/installer_run.h"
 
 #include "platform/api.h"
-#include "setup/installer_arguments.h"
 #include "platform/scoped_handle.h"
+#include "platform/system_directory.h"
+#include "setup/installer_arguments.h"
 #include "uninstall/registry_reader.h"
 
 const win::WString kInstallerProgram = u"msiexec.exe";

@@ -4,6 +4,7 @@
 
 #include "dfc/product.h"
 #include "platform/api.h"
+#include "platform/system_directory.h"
 #include "uninstall/registry_reader.h"
 #include "uninstall/trace.h"
 

@@ -1,5 +1,5 @@
 #include "contract/contract_backend.h"
-#include "platform/scoped_handle.h"
+#include "platform/system_directory.h"
 #include "platform/win32_api.h"
 
 #include <windows.h>

@@ -5,6 +5,7 @@
 
 #include "contract/contract_backend.h"
 #include "platform/scoped_handle.h"
+#include "platform/system_directory.h"
 #include "setup/installer_run.h"
 
 namespace {
@@ -172,7 +173,7 @@ TEST_F(PlatformContract, LibrarySearchBeforeAndAfterItIsRestricted) {
   win::Api& p = win::Sys();
   auto loadsBare = [&](const char16_t* name) {
     win::HMODULE module = p.LoadLibraryExW(name, nullptr, 0);
-    if (module != nullptr) p.FreeLibrary(module);
+    if (module != nullptr) static_cast<void>(p.FreeLibrary(module));
     return module != nullptr;
   };
   contract::PlantLibrary(u"", u"beside-before.dll");

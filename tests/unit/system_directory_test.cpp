@@ -1,6 +1,6 @@
 // The system folder as the platform layer reads it, for every program and
 // library the product takes from there.
-#include "platform/scoped_handle.h"
+#include "platform/system_directory.h"
 #include "sim_test.h"
 
 namespace {
