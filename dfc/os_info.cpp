@@ -10,7 +10,8 @@ OSInfo::OSInfo() {
   std::memset(&versionRecord_, 0, sizeof versionRecord_);
   versionRecord_.dwOSVersionInfoSize = sizeof versionRecord_;
   // The result is not needed: a failed query leaves a record that no test passes.
-  win::Sys().GetVersionExW(reinterpret_cast<win::OSVERSIONINFOW*>(&versionRecord_));
+  auto* record = reinterpret_cast<win::OSVERSIONINFOW*>(&versionRecord_);
+  static_cast<void>(win::Sys().GetVersionExW(record));
 }
 
 OSInfo::~OSInfo() = default;

@@ -9,7 +9,7 @@ namespace faults {
 
 using win::Call;
 
-FaultApi::FaultApi(win::Api& platform) : ForwardingApi(platform) {
+FaultApi::FaultApi(win::Api& platform) : below_(platform) {
   // Room enough that recording a call allocates nothing during a run.
   callLog.reserve(1 << 16);
 }

@@ -7,12 +7,13 @@
 //
 // Contract:
 //  - A failing call does not reach the platform below and answers as that call
-//    fails (platform/api.h): the fault's status for the registry calls and for
-//    ShellExecuteW, FALSE, null or 0 for the others (ShellExecuteExW also
-//    leaves hProcess null; the name queries leave some text in the buffer,
-//    whose contents are unspecified on failure), WAIT_FAILED for the wait, and
-//    the block itself for LocalFree. GetCurrentProcess, Sleep, GetLastError and OutputDebugStringW cannot fail on
-//    the platform: a fault on them is counted and the call goes through.
+//    fails (platform/api.h): the fault's status for the registry calls, FALSE,
+//    null or 0 for the others (ShellExecuteExW also leaves hProcess null and
+//    hInstApp the fault's status; the name queries leave some text in the
+//    buffer, whose contents are unspecified on failure), WAIT_FAILED for the
+//    wait, and the block itself for LocalFree. GetCurrentProcess, Sleep,
+//    GetLastError and OutputDebugStringW cannot fail on the platform: a fault
+//    on them is counted and the call goes through.
 //  - A raising call throws std::bad_alloc before it reaches the platform.
 //  - Occurrences count from the injection, per call.
 //  - The layer allocates nothing while the product runs (its bookkeeping is
@@ -23,8 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/api.h"
 #include "platform/api_calls.h"
-#include "platform/forwarding_api.h"
 
 namespace faults {
 
@@ -36,7 +37,10 @@ struct Fault {
   bool raise = false;  // throw std::bad_alloc instead of failing
 };
 
-class FaultApi final : public win::ForwardingApi {
+// It derives from Api, not from ForwardingApi: a call added to the seam and
+// not given its failure here is a build error, never a call that forwards
+// unseen.
+class FaultApi final : public win::Api {
  public:
   explicit FaultApi(win::Api& platform);
   FaultApi(const FaultApi&) = delete;
@@ -110,6 +114,7 @@ class FaultApi final : public win::ForwardingApi {
   Held held_[kMaxHeld];
   int heldCount_ = 0;
   int overflow_ = 0;  // handles past kMaxHeld, reported as open
+  win::Api& below_;
 };
 
 }  // namespace faults

@@ -51,54 +51,60 @@
 
 namespace win {
 
+// Every call that answers something is [[nodiscard]]: a status or a handle
+// left unread is a build warning, and a deliberate ignore is written as one
+// (static_cast<void>).
 class Api {
  public:
   virtual ~Api() = default;
 
   // Process and start-up.
-  virtual HANDLE GetCurrentProcess() = 0;
-  virtual BOOL IsWow64Process(HANDLE process, BOOL* wow64) = 0;
-  virtual const WCHAR* GetCommandLineW() = 0;
-  virtual WCHAR** CommandLineToArgvW(const WCHAR* commandLine, int* argc) = 0;
-  virtual HLOCAL LocalFree(HLOCAL memory) = 0;
+  [[nodiscard]] virtual HANDLE GetCurrentProcess() = 0;
+  [[nodiscard]] virtual BOOL IsWow64Process(HANDLE process, BOOL* wow64) = 0;
+  [[nodiscard]] virtual const WCHAR* GetCommandLineW() = 0;
+  [[nodiscard]] virtual WCHAR** CommandLineToArgvW(const WCHAR* commandLine, int* argc) = 0;
+  [[nodiscard]] virtual HLOCAL LocalFree(HLOCAL memory) = 0;
 
   // Version, names, module.
-  virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
-  virtual BOOL GetComputerNameW(WCHAR* buffer, DWORD* size) = 0;
-  virtual BOOL GetComputerNameExW(ComputerNameFormat format, WCHAR* buffer, DWORD* size) = 0;
-  virtual HMODULE GetModuleHandleW(const WCHAR* name) = 0;
-  virtual DWORD GetModuleFileNameW(HMODULE module, WCHAR* buffer, DWORD size) = 0;
-  virtual UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) = 0;
+  [[nodiscard]] virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
+  [[nodiscard]] virtual BOOL GetComputerNameW(WCHAR* buffer, DWORD* size) = 0;
+  [[nodiscard]] virtual BOOL GetComputerNameExW(ComputerNameFormat format, WCHAR* buffer,
+                                                DWORD* size) = 0;
+  [[nodiscard]] virtual HMODULE GetModuleHandleW(const WCHAR* name) = 0;
+  [[nodiscard]] virtual DWORD GetModuleFileNameW(HMODULE module, WCHAR* buffer, DWORD size) = 0;
+  [[nodiscard]] virtual UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) = 0;
 
   // Libraries.
-  virtual HMODULE LoadLibraryExW(const WCHAR* path, HANDLE file, DWORD flags) = 0;
-  virtual FARPROC GetProcAddress(HMODULE module, const char* name) = 0;
-  virtual BOOL FreeLibrary(HMODULE module) = 0;
-  virtual BOOL SetDefaultDllDirectories(DWORD flags) = 0;
-  virtual BOOL SetDllDirectoryW(const WCHAR* path) = 0;
+  [[nodiscard]] virtual HMODULE LoadLibraryExW(const WCHAR* path, HANDLE file, DWORD flags) = 0;
+  [[nodiscard]] virtual FARPROC GetProcAddress(HMODULE module, const char* name) = 0;
+  [[nodiscard]] virtual BOOL FreeLibrary(HMODULE module) = 0;
+  [[nodiscard]] virtual BOOL SetDefaultDllDirectories(DWORD flags) = 0;
+  [[nodiscard]] virtual BOOL SetDllDirectoryW(const WCHAR* path) = 0;
 
   // Registry.
-  virtual LONG RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options, REGSAM access,
-                             HKEY* result) = 0;
-  virtual LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
-                                BYTE* data, DWORD* size) = 0;
-  virtual LONG RegQueryInfoKeyW(HKEY key, WCHAR* className, DWORD* classChars, DWORD* reserved,
-                                DWORD* subKeys, DWORD* maxSubKeyChars, DWORD* maxClassChars,
-                                DWORD* values, DWORD* maxValueNameChars, DWORD* maxValueBytes,
-                                DWORD* securityDescriptorBytes, FILETIME* lastWrite) = 0;
-  virtual LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameChars,
-                             DWORD* reserved, WCHAR* className, DWORD* classChars,
-                             FILETIME* lastWrite) = 0;
-  virtual LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey) = 0;
-  virtual LONG RegCloseKey(HKEY key) = 0;
+  [[nodiscard]] virtual LONG RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options,
+                                           REGSAM access, HKEY* result) = 0;
+  [[nodiscard]] virtual LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved,
+                                              DWORD* type, BYTE* data, DWORD* size) = 0;
+  [[nodiscard]] virtual LONG RegQueryInfoKeyW(HKEY key, WCHAR* className, DWORD* classChars,
+                                              DWORD* reserved, DWORD* subKeys,
+                                              DWORD* maxSubKeyChars, DWORD* maxClassChars,
+                                              DWORD* values, DWORD* maxValueNameChars,
+                                              DWORD* maxValueBytes, DWORD* securityDescriptorBytes,
+                                              FILETIME* lastWrite) = 0;
+  [[nodiscard]] virtual LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameChars,
+                                           DWORD* reserved, WCHAR* className, DWORD* classChars,
+                                           FILETIME* lastWrite) = 0;
+  [[nodiscard]] virtual LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey) = 0;
+  [[nodiscard]] virtual LONG RegCloseKey(HKEY key) = 0;
 
   // Processes.
-  virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) = 0;
-  virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
-  virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
-  virtual BOOL CloseHandle(HANDLE handle) = 0;
+  [[nodiscard]] virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) = 0;
+  [[nodiscard]] virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
+  [[nodiscard]] virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
+  [[nodiscard]] virtual BOOL CloseHandle(HANDLE handle) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
-  virtual DWORD GetLastError() = 0;
+  [[nodiscard]] virtual DWORD GetLastError() = 0;
 
   // Diagnostics.
   virtual void OutputDebugStringW(const WCHAR* text) = 0;

@@ -1,7 +1,21 @@
 // The one list of the seam's calls, in the order of platform/api.h. The call
 // enumeration, the names in messages and the per-call counts of the fault
-// layer and the simulated machine all come from it: a new call is one line
-// here (and its declaration in api.h).
+// layer and the simulated machine all come from it.
+//
+// A new call is more than its line here. Each layer answers it in its own way
+// (the fault layer with the call's own failure and its handle accounting, the
+// simulated machine with its model, the real layer with the system's call,
+// found at run time where older systems lack it), so each is written by hand:
+//  1. here, its line;
+//  2. platform/api.h: the pure virtual call and its contract;
+//  3. platform/win32_api.cpp: the real call;
+//  4. sim/sim_machine.h and .cpp: the simulated call, and what it records;
+//  5. faults/fault_api.h and .cpp: its failure (and, for a call that hands out
+//     or takes back a handle, the accounting);
+//  6. platform/forwarding_api.h: one forwarding line;
+//  7. tests/sweep/oracle.cpp, when the platform's call cannot fail;
+//  8. a contract case (tests/contract/) run on both platforms.
+// Each of 3 to 6 derives from Api itself, so the build names any that lacks it.
 #pragma once
 
 #define PELLWORTH_API_CALLS(X) \

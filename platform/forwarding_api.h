@@ -1,6 +1,5 @@
 // An Api that forwards every call to another one. A layer derives from it and
-// overrides only the calls it changes (the fault layer, or a test's answers
-// on the real platform).
+// overrides only the calls it changes (a test's answers on the real platform).
 #pragma once
 
 #include "platform/api.h"

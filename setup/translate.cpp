@@ -19,7 +19,7 @@ const WString kDefaultLogPiece = u" /L*v \"dulvinstaller.log\"";
 struct LocalMemoryTraits {
   using Handle = win::HLOCAL;
   static Handle Empty() { return nullptr; }
-  static void Close(Handle memory) { win::Sys().LocalFree(memory); }
+  static void Close(Handle memory) { static_cast<void>(win::Sys().LocalFree(memory)); }
 };
 
 bool Contains(const WString& text, const WString& part) { return text.find(part) != WString::npos; }

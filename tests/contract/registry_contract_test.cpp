@@ -145,7 +145,7 @@ TEST_F(RegistryContract, OversizedValueReportsTheSizeNeeded) {
             win::ERROR_MORE_DATA);
   EXPECT_EQ(size, 602u);
   EXPECT_EQ(type, win::REG_SZ);
-  win::Sys().RegCloseKey(key);
+  static_cast<void>(win::Sys().RegCloseKey(key));
 }
 
 // Subkeys come back ordered by name without regard to letter case, whatever
@@ -179,7 +179,7 @@ TEST_F(RegistryContract, EnumerationOrderAndCount) {
   win::DWORD length = 1;
   EXPECT_EQ(win::Sys().RegEnumKeyExW(key, 3, &small[0], &length, nullptr, nullptr, nullptr, nullptr),
             win::ERROR_MORE_DATA);
-  win::Sys().RegCloseKey(key);
+  static_cast<void>(win::Sys().RegCloseKey(key));
 }
 
 TEST_F(RegistryContract, DeleteIsNotRecursive) {
@@ -192,7 +192,7 @@ TEST_F(RegistryContract, DeleteIsNotRecursive) {
   EXPECT_NE(win::Sys().RegDeleteKeyW(key, u"parent"), 0);
   EXPECT_EQ(win::Sys().RegDeleteKeyW(key, u"leaf"), 0);
   EXPECT_EQ(win::Sys().RegDeleteKeyW(key, u"leaf"), win::ERROR_FILE_NOT_FOUND);
-  win::Sys().RegCloseKey(key);
+  static_cast<void>(win::Sys().RegCloseKey(key));
   std::u16string value;
   EXPECT_EQ(Read(u"x", value, u"parent\\child"), win::ERROR_FILE_NOT_FOUND);  // key, no value
 }
