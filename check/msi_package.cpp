@@ -2,6 +2,7 @@
 
 #include "platform/api.h"
 #include "platform/scoped_handle.h"
+#include "platform/system_directory.h"
 
 #include <set>
 
@@ -16,7 +17,8 @@ using win::WString;
 
 constexpr UINT PID_TEMPLATE_PROPERTY = 7;  // the summary's Template: "platform;languages"
 
-// The entries of msi.dll the check uses, loaded from the system folder.
+// The entries of msi.dll the check uses, from the library ReadPackage loaded;
+// every part of the reader is handed them.
 struct Msi {
   decltype(&::MsiOpenDatabaseW) openDatabase = nullptr;
   decltype(&::MsiGetSummaryInformationW) getSummaryInformation = nullptr;
@@ -27,21 +29,45 @@ struct Msi {
   decltype(&::MsiRecordGetStringW) recordGetString = nullptr;
   decltype(&::MsiRecordGetInteger) recordGetInteger = nullptr;
   decltype(&::MsiCloseHandle) closeHandle = nullptr;
-};
-Msi msi;
 
-struct MsiHandleTraits {
-  using Handle = MSIHANDLE;
-  static Handle Empty() { return 0; }
-  static void Close(Handle handle) { msi.closeHandle(handle); }
-};
-using ScopedMsiHandle = win::ScopedHandle<MsiHandleTraits>;
+  // Whether `library` has every entry.
+  bool Load(win::HMODULE library) {
+    return Entry(library, "MsiOpenDatabaseW", openDatabase) &&
+           Entry(library, "MsiGetSummaryInformationW", getSummaryInformation) &&
+           Entry(library, "MsiSummaryInfoGetPropertyW", summaryInfoGetProperty) &&
+           Entry(library, "MsiDatabaseOpenViewW", openView) &&
+           Entry(library, "MsiViewExecute", viewExecute) &&
+           Entry(library, "MsiViewFetch", viewFetch) &&
+           Entry(library, "MsiRecordGetStringW", recordGetString) &&
+           Entry(library, "MsiRecordGetInteger", recordGetInteger) &&
+           Entry(library, "MsiCloseHandle", closeHandle);
+  }
 
-template <typename Fn>
-bool Load(win::HMODULE library, const char* name, Fn& entry) {
-  entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(win::Sys().GetProcAddress(library, name)));
-  return entry != nullptr;
-}
+ private:
+  template <typename Fn>
+  static bool Entry(win::HMODULE library, const char* name, Fn& entry) {
+    entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(win::Sys().GetProcAddress(library, name)));
+    return entry != nullptr;
+  }
+};
+
+// One installer handle, closed through the library it came from on every way
+// out of its scope.
+class MsiHandle {
+ public:
+  explicit MsiHandle(const Msi& msi) : msi_(msi) {}
+  ~MsiHandle() {
+    if (handle_ != 0) msi_.closeHandle(handle_);
+  }
+  MsiHandle(const MsiHandle&) = delete;
+  MsiHandle& operator=(const MsiHandle&) = delete;
+  MSIHANDLE Get() const { return handle_; }
+  MSIHANDLE* Receive() { return &handle_; }  // for the one call that opens it
+
+ private:
+  const Msi& msi_;
+  MSIHANDLE handle_ = 0;
+};
 
 const wchar_t* W(const WString& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -67,42 +93,44 @@ UINT AskText(Ask ask, WString& text) {
 // One fetched row: its fields by number (from 1), the first failure kept.
 class Record {
  public:
-  explicit Record(MSIHANDLE record) : record_(record) {}
+  Record(const Msi& msi, MSIHANDLE record) : msi_(msi), record_(record) {}
   WString Text(UINT field) {
     WString text;
     UINT got = AskText([&](wchar_t* buffer, DWORD* units) {
-      return msi.recordGetString(record_, field, buffer, units);
+      return msi_.recordGetString(record_, field, buffer, units);
     }, text);
     if (status_ == ERROR_SUCCESS) status_ = got;
     return text;
   }
   win::LONG Number(UINT field) {
-    int value = msi.recordGetInteger(record_, field);
+    int value = msi_.recordGetInteger(record_, field);
     return value == static_cast<int>(MSI_NULL_INTEGER) ? kNullInteger : static_cast<win::LONG>(value);
   }
   UINT status() const { return status_; }
 
  private:
+  const Msi& msi_;
   MSIHANDLE record_;
   UINT status_ = ERROR_SUCCESS;
 };
 
 class Reader {
  public:
-  Reader(MSIHANDLE database, WString& failure) : database_(database), failure_(failure) {}
+  Reader(const Msi& msi, MSIHANDLE database, WString& failure)
+      : msi_(msi), database_(database), failure_(failure) {}
 
   // Hands each row of `query` to `row`; a step's status on failure.
   template <typename Row>
   UINT Rows(const WString& query, Row row) {
-    ScopedMsiHandle view;
-    UINT status = msi.openView(database_, W(query), view.Receive());
-    if (status == ERROR_SUCCESS) status = msi.viewExecute(view.Get(), 0);
+    MsiHandle view(msi_);
+    UINT status = msi_.openView(database_, W(query), view.Receive());
+    if (status == ERROR_SUCCESS) status = msi_.viewExecute(view.Get(), 0);
     while (status == ERROR_SUCCESS) {
-      ScopedMsiHandle fetched;
-      status = msi.viewFetch(view.Get(), fetched.Receive());
+      MsiHandle fetched(msi_);
+      status = msi_.viewFetch(view.Get(), fetched.Receive());
       if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
       if (status != ERROR_SUCCESS) break;
-      Record record(fetched.Get());
+      Record record(msi_, fetched.Get());
       row(record);
       status = record.status();
     }
@@ -122,13 +150,14 @@ class Reader {
   }
 
  private:
+  const Msi& msi_;
   MSIHANDLE database_;
   WString& failure_;
   std::set<WString> tables_;
 };
 
-UINT ReadTemplate(MSIHANDLE database, WString& text) {
-  ScopedMsiHandle summary;
+UINT ReadTemplate(const Msi& msi, MSIHANDLE database, WString& text) {
+  MsiHandle summary(msi);
   UINT status = msi.getSummaryInformation(database, nullptr, 0, summary.Receive());
   if (status != ERROR_SUCCESS) return status;
   return AskText([&](wchar_t* buffer, DWORD* units) {
@@ -140,8 +169,8 @@ UINT ReadTemplate(MSIHANDLE database, WString& text) {
   }, text);
 }
 
-UINT ReadTables(MSIHANDLE database, PackageFacts& facts, WString& failure) {
-  Reader reader(database, failure);
+UINT ReadTables(const Msi& msi, MSIHANDLE database, PackageFacts& facts, WString& failure) {
+  Reader reader(msi, database, failure);
   UINT status = reader.ReadTableNames();
   if (status == ERROR_SUCCESS)
     status = reader.Table(u"Property", u"`Property`, `Value`",
@@ -176,21 +205,15 @@ win::DWORD ReadPackage(const WString& path, PackageFacts& facts, WString& failur
     failure = u"cannot load msi.dll from the system folder";
     return ERROR_MOD_NOT_FOUND;
   }
-  win::HMODULE m = library.Get();
-  if (!Load(m, "MsiOpenDatabaseW", msi.openDatabase) ||
-      !Load(m, "MsiGetSummaryInformationW", msi.getSummaryInformation) ||
-      !Load(m, "MsiSummaryInfoGetPropertyW", msi.summaryInfoGetProperty) ||
-      !Load(m, "MsiDatabaseOpenViewW", msi.openView) || !Load(m, "MsiViewExecute", msi.viewExecute) ||
-      !Load(m, "MsiViewFetch", msi.viewFetch) ||
-      !Load(m, "MsiRecordGetStringW", msi.recordGetString) ||
-      !Load(m, "MsiRecordGetInteger", msi.recordGetInteger) ||
-      !Load(m, "MsiCloseHandle", msi.closeHandle)) {
+  Msi msi;
+  if (!msi.Load(library.Get())) {
     failure = u"msi.dll lacks an entry the check uses";
     return ERROR_PROC_NOT_FOUND;
   }
 
   // The installer answers a missing file with a status of its own (1627 under
-  // Wine), so the file is looked for first, to name what is wrong.
+  // Wine), so the file is looked for first, to name what is wrong (directly:
+  // see msi_package.h).
   if (::GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES) {
     DWORD error = ::GetLastError();
     failure = u"cannot find the file";
@@ -199,14 +222,14 @@ win::DWORD ReadPackage(const WString& path, PackageFacts& facts, WString& failur
 
   UINT status;
   {
-    ScopedMsiHandle database;
+    MsiHandle database(msi);
     status = msi.openDatabase(W(path), MSIDBOPEN_READONLY, database.Receive());
     if (status != ERROR_SUCCESS) {
       failure = u"cannot open the file as a Windows Installer package";
     } else {
-      status = ReadTemplate(database.Get(), facts.platformTemplate);
+      status = ReadTemplate(msi, database.Get(), facts.platformTemplate);
       if (status != ERROR_SUCCESS) failure = u"cannot read the package's summary information";
-      else status = ReadTables(database.Get(), facts, failure);
+      else status = ReadTables(msi, database.Get(), facts, failure);
     }
   }  // every installer handle is closed before the library goes
   return status;
