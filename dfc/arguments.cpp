@@ -82,12 +82,11 @@ Read ReadWord(const WString& text, size_t b) {
 EntryList::~EntryList() { Clear(); }
 
 void EntryList::Append(std::unique_ptr<ArgumentEntry> entry) {
-  entries_.push_back(entry.get());
-  entry.release();
+  entries_.push_back(std::move(entry));  // a failed push leaves `entry` to delete it
 }
 
 void EntryList::Clear() {
-  for (ArgumentEntry* entry : entries_) delete entry;
+  for (std::unique_ptr<ArgumentEntry>& entry : entries_) entry.reset();
   entries_.clear();
 }
 

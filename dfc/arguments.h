@@ -40,7 +40,7 @@ class EntryList {
   const ArgumentEntry& At(size_t index) const { return *entries_.at(index); }
 
  private:
-  std::vector<ArgumentEntry*> entries_;
+  std::vector<std::unique_ptr<ArgumentEntry>> entries_;
 };
 
 class DFCArguments {
