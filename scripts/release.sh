@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The release: builds Setup.exe and CheckPackage.exe in a clean tree, signs
 # them when a certificate is given, and writes
-#   dist/pellworth-setup-<version>.zip   Setup.exe, CheckPackage.exe, README.md, CHANGELOG.md
+#   dist/pellworth-setup-<version>.zip   Setup.exe, CheckPackage.exe, README.md (the administrator's
+#                                        and the packager's guide), CHANGELOG.md
 #   dist/Setup.exe, dist/CheckPackage.exe the programs the zip holds
 #   dist/TOOLCHAIN                       what built them: the Debian release, and the
 #                                        versions of the mingw-w64 compiler, binutils and wixl
@@ -55,18 +56,23 @@ step check-checkpackage /usr/bin/python3 tests/binary/check_setup_exe.py "$check
 
 rm -rf dist; mkdir -p dist
 zip=dist/pellworth-setup-$version.zip
-/usr/bin/python3 - "$zip" "$SOURCE_DATE_EPOCH" "$exe" "$checker" README.md CHANGELOG.md <<'PY'
+# The zip's README.md is what its reader needs: the administrator's guide, then
+# the packager's (NAME=FILE,FILE... names a member made of those files).
+/usr/bin/python3 - "$zip" "$SOURCE_DATE_EPOCH" "$exe" "$checker" \
+  README.md=docs/administrators-guide.md,docs/packagers-guide.md CHANGELOG.md <<'PY'
 import sys, time, zipfile
-out, epoch, files = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+out, epoch, members = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 stamp = time.gmtime(max(epoch, 315532800))[:6]  # a zip cannot hold a time before 1980
 with zipfile.ZipFile(out, "w") as archive:
-    for path in files:
-        info = zipfile.ZipInfo(path.rsplit("/", 1)[-1], date_time=stamp)
+    for member in members:
+        name, _, paths = member.rpartition("=")
+        paths = paths.split(",")
+        info = zipfile.ZipInfo(name or paths[0].rsplit("/", 1)[-1], date_time=stamp)
         info.compress_type = zipfile.ZIP_DEFLATED
         info.external_attr = 0o644 << 16
         info.create_system = 3
-        with open(path, "rb") as f:
-            archive.writestr(info, f.read(), compresslevel=9)
+        data = b"\n".join(open(path, "rb").read() for path in paths)
+        archive.writestr(info, data, compresslevel=9)
 PY
 cp "$exe" "$checker" dist/
 # The toolchain, as Debian's own build records name it: the same bytes come

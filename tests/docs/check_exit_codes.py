@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The exit codes have one source, dfc/result_codes.h: every code there must
-stand in the README's table with the same meaning and its unsigned and signed decimals, and
+stand in the administrator's guide's table with the same meaning and its unsigned and signed decimals, and
 the scripts' `meaning` must print the same text. Every row of the table must be
 a code the program can return, with the right decimal."""
 import re
@@ -25,7 +25,7 @@ def returnable(code):
     own = [v for n, (v, _) in codes.items() if n != "RESULT_INSTALLER_BASE"]
     return code in own or (code & 0xFFFF0000) == base
 
-readme = (root / "README.md").read_text()
+readme = (root / "docs/administrators-guide.md").read_text()
 section = readme.split("### Exit codes", 1)[-1].split("\n### ", 1)[0]
 rows = {}
 for line in section.splitlines():

@@ -1,6 +1,6 @@
-// The deployment guide's own lines, run as the README gives them: the
+// The administrator's guide's own lines, run as the guide gives them: the
 // uninstall a tool can check returns only when the product is gone, and the
-// batch examples (taken from the README's text) install once, detect the
+// batch examples (taken from the guide's text) install once, detect the
 // installed product, and remove it, waiting, from a folder they reach with pushd.
 #include "e2e/e2e_test.h"
 
@@ -9,9 +9,9 @@
 namespace e2e {
 namespace {
 
-// The README's ```bat block whose first "rem" line begins with `rem`.
+// The guide's ```bat block whose first "rem" line begins with `rem`.
 std::string ReadmeBatch(const std::string& rem) {
-  std::string readme = ReadFile(PELLWORTH_README);
+  std::string readme = ReadFile(PELLWORTH_ADMIN_GUIDE);
   for (std::size_t at = readme.find("```bat\n"); at != std::string::npos;
        at = readme.find("```bat\n", at + 1)) {
     std::size_t begin = at + 7, end = readme.find("```", begin);
@@ -58,7 +58,7 @@ TEST_F(GuideE2E, UninstallByProductCodeReturnsWhenTheProductIsGone) {
   EXPECT_FALSE(wine.RegistryValue(kHostIdKey, "HostID"));
 }
 
-// The README's batch files, started from another folder: the install runs
+// The guide's batch files, started from another folder: the install runs
 // Setup.exe once, and a second start finds the product installed and starts
 // nothing; the waiting uninstall returns 0 once the product is gone.
 TEST_F(GuideE2E, ReadmeBatchExamplesInstallDetectAndRemove) {
