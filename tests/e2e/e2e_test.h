@@ -41,6 +41,10 @@ inline void RemoveHostId(WinePrefix& wine) {
 class ProductTest : public testing::Test {
  protected:
   void SetUp() override {
+    // A case killed while the system folder's msiexec.exe was replaced left
+    // the real one beside it: it goes back before anything is removed.
+    wine.Shell("cd " + wine.QuotedPath("C:\\windows\\system32") +
+               " && { [ ! -f msiexec.real ] || mv -f msiexec.real msiexec.exe; }");
     RemoveProduct();
     wine.Shell("cd " + wine.QuotedPath("C:\\work") +
                " && rm -rf *.log *.ran Setup.msi msiexec.exe planted xlogs; true");
