@@ -16,6 +16,7 @@
   X(REG_NONE) X(REG_SZ) X(REG_EXPAND_SZ) X(REG_BINARY) X(REG_DWORD) X(REG_MULTI_SZ)         \
   X(INFINITE) X(WAIT_OBJECT_0) X(WAIT_TIMEOUT) X(WAIT_FAILED) X(STILL_ACTIVE)               \
   X(SW_HIDE) X(SW_SHOWNORMAL) X(SEE_MASK_NOCLOSEPROCESS) X(SEE_MASK_FLAG_NO_UI)              \
+  X(SEE_MASK_NOASYNC)                                                                       \
   X(VER_PLATFORM_WIN32_WINDOWS) X(VER_PLATFORM_WIN32_NT)                                    \
   X(VER_NT_WORKSTATION) X(VER_NT_DOMAIN_CONTROLLER) X(VER_NT_SERVER)                       \
   X(LOAD_LIBRARY_SEARCH_SYSTEM32) X(LOAD_WITH_ALTERED_SEARCH_PATH)
@@ -23,6 +24,7 @@
 namespace ours {
 #define PELLWORTH_TAKE(name) constexpr auto name##_value = win::name;
 PELLWORTH_WIN32_NUMBERS(PELLWORTH_TAKE)
+PELLWORTH_TAKE(LOAD_LIBRARY_SEARCH_FLAGS)
 #undef PELLWORTH_TAKE
 }  // namespace ours
 
@@ -34,6 +36,13 @@ PELLWORTH_WIN32_NUMBERS(PELLWORTH_TAKE)
   static_assert(ours::name##_value == static_cast<std::decay_t<decltype(ours::name##_value)>>(name), #name);
 PELLWORTH_WIN32_NUMBERS(PELLWORTH_SAME)
 #undef PELLWORTH_SAME
+
+// Every LOAD_LIBRARY_SEARCH_* flag that excludes LOAD_WITH_ALTERED_SEARCH_PATH.
+static_assert(ours::LOAD_LIBRARY_SEARCH_FLAGS_value ==
+                  (LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                   LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 |
+                   LOAD_LIBRARY_SEARCH_DEFAULT_DIRS),
+              "LOAD_LIBRARY_SEARCH_FLAGS");
 
 // The predefined keys are pointers, not constants: the contract suite opens
 // keys below them on the real platform instead.
