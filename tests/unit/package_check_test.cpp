@@ -119,6 +119,9 @@ TEST(PackageCheck, FormattedColumnsAndConditions) {
       {"Installed alone clears on a repair only",
        [](PackageFacts& f) { f.executeSequence[1].condition = u"Installed"; },
        {"warning: REINSTALL is cleared by Clear only when \"Installed\" holds"}},
+      {"a parenthesis that closes nothing opened is kept",
+       [](PackageFacts& f) { f.executeSequence[1].condition = u"xNOT Installed)"; },
+       {"warning: REINSTALL is cleared by Clear only when \"xNOT Installed)\" holds"}},
       {"NOTInstalled is a property of its own",
        [](PackageFacts& f) { f.executeSequence[1].condition = u"NOTInstalled"; },
        {"warning: REINSTALL is cleared by Clear only when \"NOTInstalled\" holds"}},
@@ -136,6 +139,13 @@ TEST(PackageCheck, FormattedColumnsAndConditions) {
        {"error: nothing clears REINSTALL"}},
       {"an action of another type", [](PackageFacts& f) { f.customActions[0].type = 35; },
        {"error: nothing clears REINSTALL"}},
+      {"restarts named in the order of their sequence, not of their names",
+       [](PackageFacts& f) {
+         f.executeSequence.push_back({u"ForceReboot", u"", 7000});
+         f.executeSequence.push_back({u"ScheduleReboot", u"", 6000});
+       },
+       {"warning: the install asks for a restart (ScheduleReboot)",
+        "warning: the install asks for a restart (ForceReboot)"}},
       {"ForceReboot", [](PackageFacts& f) { f.executeSequence.push_back({u"ForceReboot", u"", 7000}); },
        {"warning: the install asks for a restart (ForceReboot)"}},
   };
