@@ -219,7 +219,7 @@ wine_forget() {
   local root
   for root in "$1" "$1"/*/; do
     root=${root%/}
-    [ -d "$root/prefix" ] && ( wine_use "$root" && wineserver -k >/dev/null 2>&1 )
+    [ -d "$root/prefix" ] && ( wine_use "$root" && wine_done )
   done
   rm -rf "$1"
 }
