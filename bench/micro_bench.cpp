@@ -47,7 +47,7 @@ void Translate(benchmark::State& state) {
   for (auto _ : state) {
     Translation t;
     benchmark::DoNotOptimize(TranslateArguments(arguments, t));
-    benchmark::DoNotOptimize(t.installerArguments.size());
+    benchmark::DoNotOptimize(t.installerArguments.Text().size());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
   state.counters["ns_per_argument"] = benchmark::Counter(

@@ -25,23 +25,6 @@ bool IsProperty(const WString& argument) {
   return true;
 }
 
-// "q", then a level, then at most one of "+" and "-", and "!" before or after it.
-bool IsUiLevel(const WString& name) {
-  if (name.empty() || name[0] != u'q') return false;
-  size_t i = name.find_first_of(u"nbrf", 1) == 1 ? 2 : 1;
-  bool sign = false, bang = false;
-  for (; i < name.size(); ++i) {
-    if ((name[i] == u'+' || name[i] == u'-') && !sign) {
-      sign = true;
-    } else if (name[i] == u'!' && !bang) {
-      bang = true;
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool IsLogging(const WString& name) {
   if (name == u"log") return true;
   if (name.empty() || name[0] != u'l') return false;
@@ -50,18 +33,19 @@ bool IsLogging(const WString& name) {
 
 }  // namespace
 
-bool InstallerAccepts(const std::vector<WString>& passedThrough) {
-  for (size_t i = 0; i < passedThrough.size(); ++i) {
-    const WString& argument = passedThrough[i];
-    if (IsProperty(argument)) continue;
+bool InstallerAccepts(const std::vector<MeantArgument>& arguments) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const WString& argument = arguments[i].text;
+    if (arguments[i].own || argument.empty() || IsProperty(argument)) continue;
     if (argument.compare(0, 1, u"/") != 0) return false;
     WString name = Lowered(argument.substr(1));
-    if (name == u"quiet" || name == u"passive" || name == u"norestart" ||
-        name == u"promptrestart" || name == u"forcerestart" || IsUiLevel(name))
+    if (name == u"quiet" || name == u"q" || name == u"qn" || name == u"norestart" ||
+        name == u"forcerestart")
       continue;
     if (!IsLogging(name) && name != u"update") return false;
-    // Its value: the next argument, which is no switch.
-    if (++i == passedThrough.size() || passedThrough[i].empty() || passedThrough[i][0] == u'/')
+    // Its value: the next argument, passed through, which is no switch.
+    if (++i == arguments.size() || arguments[i].own || arguments[i].text.empty() ||
+        arguments[i].text[0] == u'/')
       return false;
   }
   return true;

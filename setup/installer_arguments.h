@@ -5,26 +5,38 @@
 // window, modal even under /qn, and returns only when somebody closes it: in
 // session 0, where deployment tools run Setup.exe, nobody can, and the run
 // would hang until the tool gives up. The install road refuses such a command
-// line before it starts anything.
+// line before it starts anything. So it does with a display or restart
+// option that may show a modal box, which nobody closes there either.
 //
 // Accepted, each one whole argument as the platform split them, switches in
 // any case:
 //   NAME=VALUE       a property: NAME an ASCII letter or "_", then letters, digits,
 //                    "_" or "."; VALUE anything, also empty or holding blanks
-//   /quiet /passive  the display options; /q, or /q with a level n, b, r or f, then
-//                    at most one of "+" and "-", and "!" (before or after it)
-//   /norestart /promptrestart /forcerestart
+//   /quiet /q /qn    no user interface: the level of the " /quiet" the install
+//                    road appends, so whichever of them msiexec heeds, none shows
+//                    anything
+//   /norestart /forcerestart
 //   /l<flags> FILE   logging: flags from i w e a r u c m o p v x + ! *; /log FILE
 //   /update FILES    updates to apply, separated by ";"
-// A switch that takes a value must have one: the next argument, not a switch.
-// Anything else is refused: a bare word ("a/x"), an unknown switch, "/?", "/h"
-// and "/help" (the usage window itself), another package or action.
+//   "" (empty)       nothing: it is not written into the installer's line
+// A switch that takes a value must have one: the next argument, passed
+// through, not a switch and not empty; a piece of the program's own switches
+// ("/PAT:", "/log") is never a value, so it cannot swallow one.
+// Refused besides: a bare word ("a/x"), an unknown switch, "/?", "/h" and
+// "/help" (the usage window itself), another package or action; every other
+// display option, since each shows a window and may show a modal box: /qn+
+// and /qb+ end with one, /qb, /qr, /qf and /passive show the installer's
+// window, and the basic, reduced and full levels show error boxes ("User
+// Interface Levels"); "!" is not valid with full UI; /promptrestart "cannot be
+// used together with the /quiet option" ("Standard Installer Command-Line
+// Options").
 #pragma once
 
 #include <vector>
 
 #include "platform/win_types.h"
+#include "setup/installer_command_line.h"
 
-// Whether Windows Installer accepts every argument of `passedThrough`, in
-// order, after "/i <package>".
-bool InstallerAccepts(const std::vector<win::WString>& passedThrough);
+// Whether Windows Installer accepts every argument of `arguments`, in order,
+// after "/i <package>"; the program's own pieces are taken as they are.
+bool InstallerAccepts(const std::vector<MeantArgument>& arguments);

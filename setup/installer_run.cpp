@@ -14,31 +14,48 @@ const win::WString kReinstallPiece = u"  REINSTALL=ALL REINSTALLMODE=vomus";
 const win::WString kQuietPiece = u" /quiet";
 }  // namespace
 
-ResultCode RunInstallation(Translation& translation) {
+ResultCode CompleteInstallerArguments(Translation& translation) {
   if (translation.patValue.empty()) return RESULT_BAD_ARGUMENTS;
-  // An argument msiexec would answer with its usage window: the run would
-  // never end, so nothing is started.
-  if (!InstallerAccepts(translation.passedThrough)) return RESULT_BAD_ARGUMENTS;
+  // An argument msiexec would answer with its usage window or a box at the
+  // end: the run would never end, so nothing is started.
+  if (!InstallerAccepts(translation.installerArguments.Arguments())) return RESULT_BAD_ARGUMENTS;
 
-  win::WString& arguments = translation.installerArguments;
-  arguments += translation.packageArgument.empty() ? kDefaultPackagePiece
-                                                   : translation.packageArgument;
+  InstallerCommandLine& arguments = translation.installerArguments;
+  if (translation.packageArgument.Text().empty()) {
+    arguments.AddFixed(kDefaultPackagePiece);
+  } else {
+    arguments.Append(translation.packageArgument);
+  }
   // The same test as the road's: only a removal switch leaves them out, never
   // a path or value written with forward slashes.
-  if (!translation.HasRemovalSwitch()) arguments += kReinstallPiece;
-  arguments += kQuietPiece;
+  if (!translation.HasRemovalSwitch()) arguments.AddFixed(kReinstallPiece);
+  arguments.AddFixed(kQuietPiece);
+  // An argument msiexec would split otherwise than meant (a quotation mark
+  // left by the platform's split): it could swallow the package piece.
+  return arguments.Writable() ? RESULT_SUCCESS : RESULT_BAD_ARGUMENTS;
+}
+
+bool HostIdPresent() {
+  win::WString ignored;
+  win::LONG status =
+      ReadRegistryString(win::HKeyLocalMachine(), kHostIdKeyPath, kHostIdValueName, ignored);
+  // A value too long for the reader's buffer exists all the same.
+  return status == win::ERROR_SUCCESS || status == win::ERROR_MORE_DATA;
+}
+
+ResultCode RunInstallation(Translation& translation) {
+  if (ResultCode refused = CompleteInstallerArguments(translation); refused != RESULT_SUCCESS)
+    return refused;
 
   // Started by its full path in the system folder: a bare name would let a
   // planted msiexec.exe beside this program run with its elevation.
   win::WString program = win::SystemFilePath(kInstallerProgram);
-  win::DWORD run = program.empty() ? RUN_START_FAILED : RunAndWait(arguments, program);
+  win::DWORD run = program.empty() ? RUN_START_FAILED
+                                   : RunAndWait(translation.installerArguments.Text(), program);
   ResultCode result = InstallerResult(run);
 
-  win::WString ignored;
   for (int attempt = 0; attempt < HOSTID_POLL_ATTEMPTS; ++attempt) {
-    if (ReadRegistryString(win::HKeyLocalMachine(), kHostIdKeyPath, kHostIdValueName, ignored) ==
-        win::ERROR_SUCCESS)
-      return RESULT_SUCCESS;
+    if (HostIdPresent()) return RESULT_SUCCESS;
     win::Sys().Sleep(HOSTID_POLL_INTERVAL_MS);
   }
   return result == RESULT_SUCCESS ? RESULT_NOT_CONFIRMED : result;

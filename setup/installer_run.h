@@ -18,7 +18,20 @@ constexpr win::DWORD RUN_UNEXPECTED = 0xFFFFFFFF;
 
 extern const win::WString kInstallerProgram;  // "msiexec.exe", found in the system folder
 
-// Completes translation.installerArguments and runs the install road.
+// Completes translation.installerArguments with the package piece, the
+// reinstall properties (unless a removal switch was passed through) and
+// " /quiet". Answers RESULT_BAD_ARGUMENTS, and nothing is to be started, when
+// PAT is missing or empty, when msiexec would not accept a passed-through
+// argument (setup/installer_arguments.h), or when an argument holds a
+// quotation mark (setup/installer_command_line.h).
+[[nodiscard]] ResultCode CompleteInstallerArguments(Translation& translation);
+
+// Whether the product has confirmed itself: HostID exists below
+// HKLM\SOFTWARE\Orvel\TAVRELQ, whatever its type or length (a value too long
+// for the reader's buffer answers ERROR_MORE_DATA, and it exists all the same).
+bool HostIdPresent();
+
+// Completes the arguments and runs the install road.
 ResultCode RunInstallation(Translation& translation);
 
 // Starts `program` hidden with `arguments` (none when empty), waits for it

@@ -14,7 +14,8 @@ const WString kRemoveSwitch = u"/x:";
 const WString kStrict = u"Strict";
 const WString kRemovalPrefix = u"/x";
 const WString kStrictRemoval = u"/x:Strict";
-const WString kDefaultLogPiece = u" /L*v \"dulvinstaller.log\"";
+const WString kLogOption = u"/L*v";
+const WString kDefaultLog = u"dulvinstaller.log";
 
 struct LocalMemoryTraits {
   using Handle = win::HLOCAL;
@@ -30,10 +31,6 @@ WString Tail(const WString& argument) {
   return colon == WString::npos ? WString() : argument.substr(colon + 1);
 }
 
-bool HasBlank(const WString& text) { return text.find_first_of(u" \t") != WString::npos; }
-
-WString Quoted(const WString& text) { return u'"' + text + u'"'; }
-
 }  // namespace
 
 bool Translation::HasRemovalSwitch() const {
@@ -48,38 +45,27 @@ bool Translation::IsStrictRemoval() const {
   return false;
 }
 
-WString QuoteForInstaller(const WString& argument) {
-  if (!HasBlank(argument) || Contains(argument, u"\"")) return argument;
-  auto blank = argument.find_first_of(u" \t");
-  auto equals = argument.find(u'=');
-  if (equals != WString::npos && equals > 0 && equals < blank)
-    return argument.substr(0, equals + 1) + Quoted(argument.substr(equals + 1));
-  return Quoted(argument);
-}
-
 ResultCode TranslateArguments(const std::vector<WString>& arguments, Translation& out) {
   out = Translation();
   for (const WString& argument : arguments) {
     // A switch counts only at the start of an argument: a value or path that
     // holds its text further in (INSTALLDIR=C:/logs/P) is passed through.
     if (StartsWith(argument, kPackageSwitch)) {
-      out.packageArgument = u" /i " + Quoted(Tail(argument));
+      out.packageArgument = InstallerCommandLine();
+      out.packageArgument.AddPath(u"/i", Tail(argument));
     } else if (StartsWith(argument, kPatSwitch)) {
+      // The value is enclosed whole: " PAT=" already names the property.
       out.patValue = Tail(argument);
-      // The value is enclosed whole: " PAT=" already names the property. An
-      // empty one is spelled "", or the installer would take the next piece.
-      bool quote = out.patValue.empty() ||
-                   (HasBlank(out.patValue) && !Contains(out.patValue, u"\""));
-      out.installerArguments += u" PAT=" + (quote ? Quoted(out.patValue) : out.patValue);
+      out.installerArguments.AddProperty(u"PAT", out.patValue);
     } else if (StartsWith(argument, kLogSwitch)) {
-      out.installerArguments +=
-          Contains(argument, u":") ? u" /L*v " + Quoted(Tail(argument)) : kDefaultLogPiece;
+      out.installerArguments.AddPath(kLogOption,
+                                     Contains(argument, u":") ? Tail(argument) : kDefaultLog);
     } else {
       if (Contains(argument, kRemoveSwitch)) {
         WString tail = Tail(argument);
         if (!tail.empty() && tail != kStrict) return RESULT_BAD_ARGUMENTS;
       }
-      out.installerArguments += u' ' + QuoteForInstaller(argument);
+      out.installerArguments.AddPassedThrough(argument);
       out.passedThrough.push_back(argument);
     }
   }

@@ -12,10 +12,12 @@
 //            through; any other tail rejects the command line
 //   other    " <argument>" appended: passed through to Windows Installer
 //
-// The tail is the text after the argument's first colon. A passed-through
-// argument or PAT value holding a blank (and no quote) is quoted, so that it
-// reaches Windows Installer as one argument; an empty PAT value is written
-// PAT="", so that the installer never reads the next piece as its value.
+// The tail is the text after the argument's first colon. Each piece is
+// written so that msiexec splits it back into the argument meant
+// (setup/installer_command_line.h): a value with a blank, or an empty one, as
+// NAME="VALUE", a path between quotation marks, an empty passed-through
+// argument not at all. One that holds a quotation mark leaves the line not
+// writable, and the install road refuses it.
 //
 // The road: only a removal switch removes, that is a passed-through argument
 // that begins with "/x" ("/x", "/x:", "/x:Strict", "/xanything"). A value or
@@ -27,10 +29,11 @@
 
 #include "platform/win_types.h"
 #include "dfc/result_codes.h"
+#include "setup/installer_command_line.h"
 
 struct Translation {
-  win::WString installerArguments;
-  win::WString packageArgument;
+  InstallerCommandLine installerArguments;
+  InstallerCommandLine packageArgument;  // nothing written without "/i:"
   win::WString patValue;
   // The arguments the pass-through rule took, as the platform delivered them.
   // Only these choose the road: a value or path never does.
@@ -49,6 +52,3 @@ struct Translation {
 // The same translation over arguments without the program's own path.
 [[nodiscard]] ResultCode TranslateArguments(const std::vector<win::WString>& arguments,
                                           Translation& out);
-
-// An argument made ready to stand as one argument in the installer's command line.
-win::WString QuoteForInstaller(const win::WString& argument);

@@ -1,10 +1,6 @@
 #include "sim/msiexec.h"
 
 #include <set>
-#include <vector>
-
-#include "sim/command_line.h"
-#include "sim/text.h"
 
 namespace sim {
 namespace {
@@ -15,12 +11,17 @@ const std::set<win::WString> kOptions = {
     u"/q",     u"/qn",      u"/qb",        u"/qr",            u"/qf",
     u"/qn+",   u"/qb+",     u"/qb-",       u"/qb!",           u"/qb+!",
     u"/qb!+",  u"/qb-!",    u"/qb!-",      u"/qn!",           u"/qn+!"};
+// The ones that show nothing at all.
+const std::set<win::WString> kSilent = {u"/quiet", u"/q", u"/qn", u"/norestart",
+                                        u"/forcerestart"};
 
 win::WString Lower(win::WString text) {
   for (win::WCHAR& c : text)
     if (c >= u'A' && c <= u'Z') c += u'a' - u'A';
   return text;
 }
+
+bool IsBlank(win::WCHAR c) { return c == u' ' || c == u'\t'; }
 
 bool IsProperty(const win::WString& argument) {
   size_t equals = argument.find(u'=');
@@ -39,10 +40,35 @@ bool TakesValue(const win::WString& option) {
 
 }  // namespace
 
+std::vector<win::WString> SplitMsiexecLine(const win::WString& parameters) {
+  std::vector<win::WString> words;
+  win::WString word;
+  bool inWord = false, quoted = false;
+  for (size_t i = 0; i < parameters.size(); ++i) {
+    win::WCHAR c = parameters[i];
+    if (quoted && c == u'"' && i + 1 < parameters.size() && parameters[i + 1] == u'"') {
+      word += u'"';  // a doubled mark inside a run
+      ++i;
+    } else if (c == u'"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if (IsBlank(c) && !quoted) {
+      if (inWord) words.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
+}
+
 bool MsiexecShowsUsage(const win::WString& parameters) {
-  std::vector<win::WString> words = SplitCommandLine((u"msiexec " + parameters).c_str(), u"msiexec");
+  std::vector<win::WString> words = SplitMsiexecLine(parameters);
   bool action = false;
-  for (size_t i = 1; i < words.size(); ++i) {
+  for (size_t i = 0; i < words.size(); ++i) {
     if (IsProperty(words[i])) continue;
     win::WString option = Lower(words[i]);
     if (kOptions.count(option) != 0) continue;
@@ -54,9 +80,22 @@ bool MsiexecShowsUsage(const win::WString& parameters) {
     } else if (!TakesValue(option)) {
       return true;
     }
-    if (++i == words.size()) return true;  // its value, whatever it holds (quoted, it may be empty)
+    if (++i == words.size()) return true;  // its value, whatever it holds
   }
   return !action;
+}
+
+bool MsiexecShowsModalBox(const win::WString& parameters) {
+  std::vector<win::WString> words = SplitMsiexecLine(parameters);
+  for (size_t i = 0; i < words.size(); ++i) {
+    win::WString option = Lower(words[i]);
+    if (TakesValue(option) || option == u"/i" || option == u"/x") {
+      ++i;  // a value is no option, whatever it spells
+    } else if (kOptions.count(option) != 0 && kSilent.count(option) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace sim

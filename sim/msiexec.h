@@ -1,23 +1,46 @@
-// The simulated msiexec's reading of its command line: whether real msiexec
-// would answer it with its usage window instead of running. That window is
-// modal even under /qn and stays until somebody closes it; in session 0 nobody
-// can, so a start with such a line is a run that never ends (sim/processes.h).
+// The simulated msiexec's reading of its command line: how it splits it, and
+// whether real msiexec would answer it with a window nobody closes instead of
+// ending. Its usage window is modal even under /qn and stays until somebody
+// closes it; so does a modal box at the end of the install. In session 0
+// nobody can close either, so a start with such a line is a run that never
+// ends (sim/processes.h).
 //
-// The model, written from msiexec's documented usage on its own (not from the
-// product's rule): the line is split as the platform splits it; it holds one
-// action, "/i PACKAGE" or "/x PACKAGE-OR-CODE" (the code may follow "/x"
-// directly), anywhere; every other argument is a property NAME=VALUE (NAME an
-// ASCII letter or "_", then letters, digits, "_" and "."), one of the display
-// and restart options msiexec's usage lists, or a logging switch or "/update"
-// with the argument after it. Switches are read in any case. A value is the
-// next argument, whatever it holds: the platform's split has taken away the
-// quotes that let an empty one, or one that begins with "/", stand as a value.
+// The split, msiexec's own and not the platform's (CommandLineToArgvW): blanks
+// (space and tab) outside a quoted run separate arguments; a quotation mark
+// opens a quoted run and the next one closes it, and neither is part of the
+// argument; inside a run two quotation marks in a row stand for one literal
+// mark; a backslash is an ordinary character, before a quotation mark too. A
+// quoted run may be empty, and the argument then still counts (PROPERTY="").
+// Resting on "Setting Public Property Values on the Command Line" (PROPERTY=
+// "value", PROPERTY="" to clear one, "Embedded ""Quotes"" White Space") and
+// "Command-Line Options" (msiexec /i "C:\example.msi"). Assumed where those
+// pages are silent: a tab separates as a blank does, and a run left open at the
+// end of the line ends there.
+//
+// The usage window, written from msiexec's documented usage on its own (not
+// from the product's rule): the line holds one action, "/i PACKAGE" or
+// "/x PACKAGE-OR-CODE" (the code may follow "/x" directly), anywhere; every
+// other argument is a property NAME=VALUE (NAME an ASCII letter or "_", then
+// letters, digits, "_" and "."), one of the display and restart options
+// msiexec's usage lists, or a logging switch or "/update" with the argument
+// after it. Switches are read in any case. A value is the next argument,
+// whatever it holds: quoted, it may be empty or begin with "/".
+//
+// The modal box: a display option whose level shows one at the end (a "+"),
+// a basic, reduced or full level (their error boxes, "User Interface
+// Levels"), "/passive", or "/promptrestart" (which "cannot be used together
+// with the /quiet option"), wherever it stands and whatever follows it: no
+// page says that a later /quiet overrides it.
 #pragma once
+
+#include <vector>
 
 #include "platform/win_types.h"
 
 namespace sim {
 
+std::vector<win::WString> SplitMsiexecLine(const win::WString& parameters);
 bool MsiexecShowsUsage(const win::WString& parameters);
+bool MsiexecShowsModalBox(const win::WString& parameters);
 
 }  // namespace sim

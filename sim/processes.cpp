@@ -72,9 +72,11 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
   Process* running = process.get();
   processes_[handle] = std::move(process);
   win::WString name = FoldCase(start.file.substr(start.file.find_last_of(u"\\/") + 1));
-  if (name == u"MSIEXEC.EXE" && MsiexecShowsUsage(start.parameters)) {
+  bool usage = name == u"MSIEXEC.EXE" && MsiexecShowsUsage(start.parameters);
+  bool box = name == u"MSIEXEC.EXE" && !usage && MsiexecShowsModalBox(start.parameters);
+  if (usage || box) {
     running->endless = true;
-    ++usageWindows;
+    ++(usage ? usageWindows : modalBoxes);
   } else {
     At(running->endsAtMs, [running] {
       running->ended = true;
@@ -163,6 +165,7 @@ void Processes::Dump(std::ostream& out) const {
   out << "virtual clock at " << nowMs_ << " ms\n";
   if (lostStarts != 0) out << lostStarts << " start(s) lost: no SEE_MASK_NOASYNC\n";
   if (usageWindows != 0) out << usageWindows << " msiexec usage window(s), never closed\n";
+  if (modalBoxes != 0) out << modalBoxes << " msiexec modal box(es), never closed\n";
   for (const ProcessStart& s : starts)
     out << "start " << s.api << " \"" << Narrow(s.file) << "\" \"" << Narrow(s.parameters)
         << "\" at " << s.atMs << " ms\n";

@@ -9,10 +9,11 @@
 //    hInstApp SE_ERR_DDEFAIL) and counted in lostStarts, so no test can pass
 //    with such a start.
 //  - A program named msiexec.exe, started with a command line that real
-//    msiexec answers with its usage window (sim/msiexec.h), never ends: it is
-//    counted in usageWindows, and a wait on it without a time-out answers
-//    WAIT_FAILED and is counted in hungWaits (on Windows it would never
-//    return). The host tests check that neither ever happens.
+//    msiexec answers with its usage window, or with a modal box at the end
+//    (sim/msiexec.h), never ends: it is counted in usageWindows or
+//    modalBoxes, and a wait on it without a time-out answers WAIT_FAILED and
+//    is counted in hungWaits (on Windows it would never return). The host
+//    tests check that none of these ever happens.
 //  - hInstApp answers above 32 only when SEE_MASK_NOCLOSEPROCESS was asked;
 //    without it, a start that succeeds leaves it null (it means nothing then).
 //  - ShellExecuteExW checks the record's size, hands out a process handle only
@@ -78,6 +79,7 @@ class Processes {
   int errorBoxes = 0;  // error boxes a failed start showed
   int lostStarts = 0;  // starts without SEE_MASK_NOASYNC
   int usageWindows = 0;  // msiexec starts that showed the usage window
+  int modalBoxes = 0;    // msiexec starts that ended on a modal box
   int hungWaits = 0;     // waits without a time-out on a program that never ends
   win::DWORD lastError = 0;  // what GetLastError answers: the last failed start's reason
   // What a start of a scripted program answers in hInstApp: above 32 it

@@ -22,8 +22,9 @@ class SimTest : public testing::Test {
   void TearDown() override {
     EXPECT_EQ(machine.OpenResources(), std::vector<std::string>()) << machine.Dump();
     // No run ever reaches msiexec with a line it answers with its usage
-    // window: on Windows that run would never end.
+    // window or a modal box: on Windows that run would never end.
     EXPECT_EQ(machine.processes.usageWindows, 0) << machine.Dump();
+    EXPECT_EQ(machine.processes.modalBoxes, 0) << machine.Dump();
     EXPECT_EQ(faults.OpenHandles(), std::vector<std::string>()) << faults.Counts();
     // Every key is opened as Windows must see it: read rights, no options, no
     // registry view (a wrong mask fails every read on Windows, not on Wine).

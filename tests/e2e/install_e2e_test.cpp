@@ -62,6 +62,39 @@ TEST_F(InstallE2E, PropertyValueHoldingALogSwitchIsPassedThrough) {
   wine.Shell("rm -rf " + wine.QuotedPath("C:\\logs"));
 }
 
+// A quoted folder ending in one backslash leaves the platform's split a
+// quotation mark that msiexec would read as opening a run: refused at once,
+// and Wine's exec trace shows no start. With the backslash doubled it installs
+// there, empty arguments (a script's empty variables) and all.
+TEST_F(InstallE2E, QuotedFolderEndingInABackslash) {
+  const std::string setup = "C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi ";
+  auto traced = [&](const std::string& tail) {
+    return wine.StartWith("WINEDEBUG=trace+exec", setup + tail, "C:\\work");
+  };
+  RunResult refused = traced("/PAT:x INSTALLDIR=\"C:\\Program Files\\P\\\"");
+  ASSERT_TRUE(refused.finished);
+  EXPECT_EQ(Hex(refused.exitCode), Hex(0x80010004));
+  EXPECT_LT(refused.ms, 5000);
+  EXPECT_EQ(refused.errors.find("msiexec"), std::string::npos) << refused.errors;
+  EXPECT_EQ(InstalledCount(), 0);
+
+  RunResult run = traced("\"\" /PAT:x INSTALLDIR=\"C:\\Program Files\\P\\\\\" \"\"");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(Hex(run.exitCode), Hex(0));
+  EXPECT_NE(run.errors.find("msiexec"), std::string::npos) << "the trace shows no start";
+  EXPECT_TRUE(wine.FileExists("C:\\Program Files\\P\\pellworth.txt"));
+  RemoveProduct();
+  wine.Shell("rm -rf " + wine.QuotedPath("C:\\Program Files\\P"));
+}
+
+// A HostID longer than the reader's buffer confirms the install all the same.
+TEST_F(InstallE2E, LongPatIsConfirmed) {
+  const std::string pat(300, 'p');
+  ExpectSilentExit(
+      wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:" + pat), 0);
+  EXPECT_EQ(wine.RegistryValue(kHostIdKey, "HostID"), pat);
+}
+
 TEST_F(InstallE2E, PatValueWithASpace) {
   ExpectSilentExit(
       wine.Start("C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi \"/PAT:host 4\""), 0);

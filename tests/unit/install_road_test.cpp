@@ -74,6 +74,65 @@ TEST_F(InstallRoad, FinalArgumentStrings) {
   }
 }
 
+// The forms administrators write, split by the platform as Windows splits
+// them: each reaches msiexec as meant, or nothing is started. A quoted value
+// ending in one backslash leaves the platform's split a quotation mark, which
+// would make msiexec read the rest of the line as one bare word.
+TEST_F(InstallRoad, WhatMsiexecReceivesIsWhatWasMeant) {
+  Installer(0, 1000, true);
+  const char16_t* kTail = u" /i \"P.msi\"  REINSTALL=ALL REINSTALLMODE=vomus /quiet";
+  struct Row {
+    const char16_t* arguments;
+    const char16_t* received;  // before kTail; null: refused, nothing started
+  };
+  const Row rows[] = {
+      {u"/PAT:x INSTALLDIR=\"C:\\Program Files\\P\\\"", nullptr},
+      {u"/PAT:x \"INSTALLDIR=C:\\Program Files\\P\\\"", nullptr},
+      {u"/PAT:x INSTALLDIR=\"C:\\Program Files\\P\\\\\"",
+       u" PAT=x INSTALLDIR=\"C:\\Program Files\\P\\\""},
+      {u"/PAT:x INSTALLDIR=\"C:\\Program Files\\P\"", u" PAT=x INSTALLDIR=\"C:\\Program Files\\P\""},
+      {u"/PAT:x INSTALLDIR=C:\\Apps\\P\\", u" PAT=x INSTALLDIR=C:\\Apps\\P\\"},
+      {u"/PAT:x \"/log:C:\\logs\\\"", nullptr},
+      {u"/PAT:\"a\\\"b\"", nullptr},
+      {u"/PAT:x A=\\\"q\\\"", nullptr},  // a quotation mark written on purpose
+      {u"/PAT:x \"/i:C:\\My Packages\\\"", nullptr},
+      {u"/PAT:x INSTALLDIR=C:/Apps/P\u00ebllworth /PAT:\u00c4",
+       u" PAT=x INSTALLDIR=C:/Apps/P\u00ebllworth PAT=\u00c4"},
+      {u"/PAT:x INSTALLDIR=", u" PAT=x INSTALLDIR=\"\""},
+      {u"\"\" /PAT:x \"\"", u" PAT=x"},
+      {u"/PAT:x /qn /quiet /Q /norestart /forcerestart", u" PAT=x /qn /quiet /Q /norestart /forcerestart"},
+      {u"/PAT:x /qn+", nullptr},
+      {u"/PAT:x /qb+", nullptr},
+      {u"/PAT:x /qr", nullptr},
+      {u"/PAT:x /qf", nullptr},
+      {u"/PAT:x /passive", nullptr},
+      {u"/PAT:x /promptrestart", nullptr},
+      // A switch's value is the next argument: the program's own piece written
+      // between them would become the value, and the value a bare word.
+      {u"/PAT:x /update /PAT:y a.msp", nullptr},
+      {u"/PAT:x /l*v /log:a.log b.log", nullptr},
+      {u"/l*v \"\" /PAT:x", nullptr},
+      {u"/l*v /PAT:x", nullptr},
+      {u"/PAT:x /l*v \"C:\\Program Files\\l.log\" /update a.msp",
+       u" PAT=x /l*v \"C:\\Program Files\\l.log\" /update a.msp"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(Show(row.arguments));
+    machine.starts.clear();
+    machine.DeleteTree(win::HKeyLocalMachine(), kHostIdKey);
+    ResultCode result = Run(u"/i:P.msi " + std::u16string(row.arguments));
+    if (row.received == nullptr) {
+      EXPECT_EQ(result, RESULT_BAD_ARGUMENTS);
+      EXPECT_TRUE(machine.starts.empty());
+      continue;
+    }
+    EXPECT_EQ(result, RESULT_SUCCESS);
+    ASSERT_EQ(machine.starts.size(), 1u);
+    EXPECT_EQ(machine.starts[0].parameters, row.received + std::u16string(kTail))
+        << Show(machine.starts[0].parameters);
+  }
+}
+
 // The installer is started hidden, by its full path in the system folder, and
 // waited for; nothing else of the record is set.
 TEST_F(InstallRoad, StartsMsiexecFromTheSystemFolderHidden) {
@@ -201,13 +260,21 @@ TEST_F(InstallRoad, LeftoverHostIdConfirmsAnyRun) {
   EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
 }
 
-// Any readable value confirms, whatever its type; an unreadable one does not.
-TEST_F(InstallRoad, ConfirmationNeedsOnlyAReadableValue) {
+// A value that exists confirms, whatever its type or length: one too long
+// for the reader's buffer too (a product that wrote a long PAT as HostID).
+TEST_F(InstallRoad, ConfirmationNeedsOnlyAnExistingValue) {
   Installer(0, 1000);
   machine.SetDword(win::HKeyLocalMachine(), kHostIdKey, u"HostID", 7);
   EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
-  machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", std::u16string(256, u'h'));
-  EXPECT_EQ(Run(u"/PAT:1"), RESULT_NOT_CONFIRMED);  // too large for the reader
+  const std::u16string pat(300, u'p');
+  sim::Machine* m = &machine;
+  machine.DeleteTree(win::HKeyLocalMachine(), kHostIdKey);
+  machine.Script(Msiexec(), {0, 1000, [m, pat] {
+                               m->SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", pat);
+                             }});
+  EXPECT_EQ(Run(u"/PAT:" + pat), RESULT_SUCCESS);
+  EXPECT_EQ(faults.CallCount(win::Call::RegQueryValueExW), 2);  // one read each: no pause
+  EXPECT_TRUE(machine.sleeps.empty());
 }
 
 TEST_F(InstallRoad, DeniedHostIdKeyKeepsWaiting) {

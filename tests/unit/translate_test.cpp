@@ -1,6 +1,7 @@
 // Translation of the program's switches into the installer argument string.
 #include "setup/installer_arguments.h"
 #include "setup/translate.h"
+#include "sim/msiexec.h"
 #include "sim_test.h"
 
 namespace {
@@ -13,6 +14,7 @@ struct Row {
   const char16_t* installerArguments;
   const char16_t* packageArgument;
   const char16_t* patValue;
+  bool writable = true;  // false: an argument held a quotation mark
 };
 
 TEST(Translate, Rules) {
@@ -56,20 +58,33 @@ TEST(Translate, Rules) {
       {"plain argument with a blank", {u"some thing"}, u" \"some thing\"", u"", u""},
       {"equals after the blank is no property", {u"a b=c"}, u" \"a b=c\"", u"", u""},
       {"empty name is no property", {u"=a b"}, u" \"=a b\"", u"", u""},
-      {"argument with a quote stays as delivered", {u"A=\"b c\""}, u" A=\"b c\"", u"", u""},
+      // A quotation mark would open or close a run in msiexec's split: not writable.
+      {"property value with quotes", {u"A=\"b c\""}, u" A=\"\"b c\"\"", u"", u"", false},
+      {"folder left with a quote by the platform's split",
+       {u"INSTALLDIR=C:\\P\" /i x"}, u" INSTALLDIR=\"C:\\P\" /i x\"", u"", u"", false},
+      {"log path with a quote", {u"/log:C:\\l\""}, u" /L*v \"C:\\l\"\"", u"", u"", false},
+      {"package path with a quote", {u"/i:a\"b"}, u"", u" /i \"a\"b\"", u"", false},
+      {"word with a quote", {u"/l*v", u"a\"b"}, u" /l*v a\"b", u"", u"", false},
+      // A value ending in a backslash needs no escape: msiexec has none.
+      {"folder ending in a backslash", {u"INSTALLDIR=C:\\Program Files\\P\\"},
+       u" INSTALLDIR=\"C:\\Program Files\\P\\\"", u"", u""},
+      {"empty property value", {u"INSTALLDIR="}, u" INSTALLDIR=\"\"", u"", u""},
       {"pat value with a blank", {u"/PAT:a b"}, u" PAT=\"a b\"", u"", u"a b"},
       {"pat value with blank and equals is quoted whole", {u"/PAT:a=b c"}, u" PAT=\"a=b c\"", u"",
        u"a=b c"},
-      {"pat value with a quote stays", {u"/PAT:a \"b"}, u" PAT=a \"b", u"", u"a \"b"},
-      {"empty argument", {u""}, u" ", u"", u""},
+      {"pat value with a quote", {u"/PAT:a \"b"}, u" PAT=\"a \"b\"", u"", u"a \"b", false},
+      // An empty argument (a script's empty variable) reaches msiexec as nothing.
+      {"empty arguments", {u"", u"/qn", u""}, u" /qn", u"", u""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Translation t;
     ASSERT_EQ(TranslateArguments(row.arguments, t), RESULT_SUCCESS);
-    EXPECT_EQ(t.installerArguments, row.installerArguments) << Show(t.installerArguments);
-    EXPECT_EQ(t.packageArgument, row.packageArgument) << Show(t.packageArgument);
+    EXPECT_EQ(t.installerArguments.Text(), row.installerArguments)
+        << Show(t.installerArguments.Text());
+    EXPECT_EQ(t.packageArgument.Text(), row.packageArgument) << Show(t.packageArgument.Text());
     EXPECT_EQ(t.patValue, row.patValue) << Show(t.patValue);
+    EXPECT_EQ(t.installerArguments.Writable() && t.packageArgument.Writable(), row.writable);
   }
 }
 
@@ -133,8 +148,26 @@ TEST(InstallerArguments, AcceptsWhatMsiexecDocuments) {
       {{}, true},
       {{u"INSTALLDIR=C:\\Program Files\\P", u"_x.1=", u"a=b=c", u"Prop=a/x"}, true},
       {{u"z=1", u"Z_z=1", u"A09=1"}, true},
-      {{u"/norestart", u"/PROMPTRESTART", u"/ForceRestart", u"/quiet", u"/passive"}, true},
-      {{u"/q", u"/qn", u"/QB", u"/qr", u"/qf", u"/qn+", u"/qb-", u"/qb!", u"/qb+!", u"/qb!-"}, true},
+      {{u"/norestart", u"/ForceRestart", u"/quiet", u"/QUIET", u"/q", u"/qn", u"/QN"}, true},
+      {{u"", u"A=1", u""}, true},  // empty arguments are not written
+      // A bare word after a property or a display option is refused all the same.
+      {{u"A=1", u"a/x"}, false},
+      {{u"/qn", u"a/x"}, false},
+      {{u"/norestart", u"/?"}, false},
+      // Display and restart options that show a window or a modal box.
+      {{u"/qn+"}, false},
+      {{u"/qb"}, false},
+      {{u"/QB"}, false},
+      {{u"/qb+"}, false},
+      {{u"/qb-"}, false},
+      {{u"/qb!"}, false},
+      {{u"/qb+!"}, false},
+      {{u"/qr"}, false},
+      {{u"/qf"}, false},
+      {{u"/qn!"}, false},
+      {{u"/passive"}, false},
+      {{u"/promptrestart"}, false},
+      {{u"/PROMPTRESTART"}, false},
       {{u"/l*v", u"C:\\i.log", u"/LIWEARUCMOPVX+!*", u"x.log", u"/log", u"l", u"/update", u"a.msp;b.msp"}, true},
       {{u"a/x"}, false},          // a bare word
       {{u"/?"}, false},           // the usage window itself
@@ -151,6 +184,7 @@ TEST(InstallerArguments, AcceptsWhatMsiexecDocuments) {
       {{u"/l*v"}, false},         // a log switch without its file
       {{u"/l*v", u"/qn"}, false},
       {{u"/update", u""}, false},
+      {{u"/l*v", u"", u"A=1"}, false},  // an empty value is no value, nor is the next one
       {{u"1X=1"}, false},         // a property name starts with a letter or "_"
       {{u"=1"}, false},
       {{u"A-B=1"}, false},
@@ -159,12 +193,40 @@ TEST(InstallerArguments, AcceptsWhatMsiexecDocuments) {
       {{u"/h", u"x.log"}, false},  // only a logging or update switch takes a value
       {{u"\u00c4=1"}, false},      // ASCII letters only
       {{u"/"}, false},
-      {{u""}, false},
   };
   for (const auto& [arguments, accepted] : rows) {
     SCOPED_TRACE(arguments.empty() ? std::string("none") : Show(arguments.back()));
-    EXPECT_EQ(InstallerAccepts(arguments), accepted);
+    std::vector<MeantArgument> passed;
+    for (const std::u16string& argument : arguments) passed.push_back({argument, false});
+    EXPECT_EQ(InstallerAccepts(passed), accepted);
   }
+}
+
+// The simulated msiexec's split, which the installer's command line is held
+// to: quotation marks group and vanish, a doubled one inside a run is one, a
+// backslash is an ordinary character.
+TEST(MsiexecModel, Split) {
+  const std::pair<const char16_t*, Args> rows[] = {
+      {u"", {}},
+      {u"  /i  \"C:\\Program Files\\P\\\"  /quiet ", {u"/i", u"C:\\Program Files\\P\\", u"/quiet"}},
+      {u" A=\"\" B=\"x \"\"y\"\"\"", {u"A=", u"B=x \"y\""}},
+      {u" A=\"b\"c\td", {u"A=bc", u"d"}},
+      {u" A=\\\"b c\" d", {u"A=\\b c", u"d"}},
+      {u" \"\"", {u""}},
+      {u" \"open run", {u"open run"}},
+  };
+  for (const auto& [line, words] : rows) {
+    SCOPED_TRACE(Show(line));
+    EXPECT_EQ(sim::SplitMsiexecLine(line), words);
+  }
+  // The line the platform's split left a stray quotation mark in: msiexec
+  // reads the package piece into a bare word.
+  const char16_t* stray = u" INSTALLDIR=C:\\P\" /i \"p.msi\" /quiet";
+  EXPECT_TRUE(sim::MsiexecShowsUsage(stray));
+  EXPECT_FALSE(sim::MsiexecShowsUsage(u" INSTALLDIR=\"C:\\P\\\" /i \"p.msi\" /quiet"));
+  for (const char16_t* box : {u" /i p /qn+", u" /i p /qb- /quiet", u" /i p /passive", u" /i p /promptrestart /quiet"})
+    EXPECT_TRUE(sim::MsiexecShowsModalBox(box)) << Show(box);
+  EXPECT_FALSE(sim::MsiexecShowsModalBox(u" /L*v /qf /i p /qn /norestart"));  // a log named /qf
 }
 
 class TranslateCommandLineTest : public SimTest {};
@@ -176,7 +238,7 @@ TEST_F(TranslateCommandLineTest, ReadsTheProcessCommandLine) {
       u"\"C:\\Users\\a b\\Setup.exe\" /PAT:\"x y\" \"INSTALLDIR=C:\\Program Files\\P\" /log";
   Translation t;
   ASSERT_EQ(TranslateCommandLine(t), RESULT_SUCCESS);
-  EXPECT_EQ(t.installerArguments,
+  EXPECT_EQ(t.installerArguments.Text(),
             u" PAT=\"x y\" INSTALLDIR=\"C:\\Program Files\\P\" /L*v \"dulvinstaller.log\"");
   EXPECT_EQ(t.patValue, u"x y");
   EXPECT_EQ(faults.CallCount(win::Call::LocalFree), 1);
@@ -194,7 +256,7 @@ TEST_F(TranslateCommandLineTest, NoVectorMeansNoArguments) {
   CommandLine(u"/PAT:1 /log");
   Translation t;
   EXPECT_EQ(TranslateCommandLine(t), RESULT_SUCCESS);
-  EXPECT_EQ(t.installerArguments, u"");
+  EXPECT_EQ(t.installerArguments.Text(), u"");
   EXPECT_EQ(t.patValue, u"");
   EXPECT_EQ(faults.CallCount(win::Call::LocalFree), 0);
 }

@@ -212,6 +212,10 @@ TEST_F(UninstallScan, UiLevels) {
     EXPECT_TRUE(scanner.ScanAndRemove());
     EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeA + suffix});
   }
+  // The levels the entry never sets end on a modal box (/qn+, /qb, /qb+, /qf):
+  // the uninstall is not waited for, but nobody could close it in session 0.
+  EXPECT_EQ(machine.processes.modalBoxes, 4);
+  machine.processes.modalBoxes = 0;
 }
 
 TEST_F(UninstallScan, ForceDeleteRemovesTheFirstMatchWhateverItsName) {

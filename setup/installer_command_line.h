@@ -1,0 +1,61 @@
+// The installer's command line, written from the arguments msiexec is meant
+// to see, so that msiexec's own split gives back exactly those arguments.
+//
+// msiexec splits by its own rules, not by the platform's (CommandLineToArgvW):
+// blanks outside quotation marks separate arguments, a quotation mark opens
+// and closes a quoted run, and a backslash is an ordinary character
+// (`PROPERTY="value"`, "Setting Public Property Values on the Command Line").
+// So each argument is written as:
+//   a path         between quotation marks, always: "C:\Program Files\P\"
+//   a property     NAME="VALUE" when VALUE is empty or holds a blank, else as it is
+//   anything else  between quotation marks when it holds a blank, else as it is
+// An argument that holds a quotation mark cannot be written so: it would open
+// or close a run where none was meant (a folder written "C:\P\" reaches this
+// program as C:\P" after the platform's split). The line is then not
+// writable, and the install road starts nothing.
+//
+// Every piece the line receives begins with one space, as the installer
+// string always has; the program's own fixed pieces are appended as they are.
+#pragma once
+
+#include <vector>
+
+#include "platform/win_types.h"
+
+// One argument the line was given, as it was meant (before any quoting).
+struct MeantArgument {
+  win::WString text;
+  bool own;  // a piece of the program's own switches ("/PAT:", "/log", "/i:")
+};
+
+class InstallerCommandLine {
+ public:
+  // " <option> "<path>"".
+  void AddPath(const win::WString& option, const win::WString& path);
+  // " NAME=VALUE", quoted as above; `name` is written as it is.
+  void AddProperty(const win::WString& name, const win::WString& value);
+  // A passed-through argument: a property when it has a "=" after its first
+  // unit and before any blank, otherwise a word. An empty one writes nothing:
+  // msiexec would never see it.
+  void AddPassedThrough(const win::WString& argument);
+  // A piece of the program's own, exactly as it stands (it holds no quotation
+  // mark that is not balanced, and its blanks separate arguments).
+  void AddFixed(const win::WString& piece);
+  void Append(const InstallerCommandLine& other);
+
+  const win::WString& Text() const { return text_; }
+  // False once an argument held a quotation mark.
+  bool Writable() const { return writable_; }
+  // Every argument given, in order, the program's fixed pieces left out and
+  // an empty passed-through one kept (it is written as nothing, but it still
+  // stands where a switch's value would).
+  const std::vector<MeantArgument>& Arguments() const { return arguments_; }
+
+ private:
+  void Check(const win::WString& argument);
+  void Write(const win::WString& argument, bool own);
+
+  win::WString text_;
+  bool writable_ = true;
+  std::vector<MeantArgument> arguments_;
+};
