@@ -15,6 +15,7 @@
 // they were.
 #include "check/msi_package.h"
 #include "check/package_check.h"
+#include "platform/error_mode.h"
 #include "platform/system_directory.h"
 #include "platform/win32_api.h"
 
@@ -58,6 +59,8 @@ win::WString Ours(const wchar_t* text) {
 
 int wmain(int argc, wchar_t** argv) {
   win::SetSys(&win::RealApi());
+  // First: no box from the system for a package on a drive without a medium.
+  win::QuietErrorMode();
   // msi.dll and what it loads come from the system folder only.
   win::RestrictLibrarySearch();
   bool productCode = argc == 3 && std::wstring(argv[1]) == L"/ProductCode";

@@ -52,7 +52,7 @@ void FaultApi::GivenBack(Kind kind, const void* handle) {
 
 std::vector<std::string> FaultApi::OpenHandles() const {
   static const char* const kinds[] = {"registry key", "process handle", "argument vector",
-                                      "library"};
+                                      "library", "COM initialization"};
   std::vector<std::string> open;
   for (int i = 0; i < heldCount_; ++i) {
     char text[64];
@@ -73,6 +73,11 @@ std::string FaultApi::Counts() const {
 }
 
 // ---------------------------------------------------------------- process, start-up
+
+win::UINT FaultApi::SetErrorMode(win::UINT mode) {
+  Enter(Call::SetErrorMode);  // cannot fail
+  return below_.SetErrorMode(mode);
+}
 
 win::HANDLE FaultApi::GetCurrentProcess() {
   Enter(Call::GetCurrentProcess);  // cannot fail
@@ -234,6 +239,19 @@ win::LONG FaultApi::RegCloseKey(win::HKEY key) {
 }
 
 // ---------------------------------------------------------------- processes
+
+win::HRESULT FaultApi::CoInitializeEx(void* reserved, win::DWORD flags) {
+  if (const Fault* f = Enter(Call::CoInitializeEx)) return f->status < 0 ? f->status : win::E_OUTOFMEMORY;
+  win::HRESULT result = below_.CoInitializeEx(reserved, flags);
+  if (result == win::S_OK || result == win::S_FALSE) Received(Kind::Com, nullptr);
+  return result;
+}
+
+void FaultApi::CoUninitialize() {
+  Enter(Call::CoUninitialize);  // cannot fail
+  GivenBack(Kind::Com, nullptr);
+  below_.CoUninitialize();
+}
 
 win::BOOL FaultApi::ShellExecuteExW(win::SHELLEXECUTEINFOW* info) {
   if (const Fault* f = Enter(Call::ShellExecuteExW)) {

@@ -11,9 +11,13 @@
 //    null or 0 for the others (ShellExecuteExW also leaves hProcess null and
 //    hInstApp the fault's status; the name queries leave some text in the
 //    buffer, whose contents are unspecified on failure), WAIT_FAILED for the
-//    wait, and the block itself for LocalFree. GetCurrentProcess, Sleep,
+//    wait, the block itself for LocalFree, and the fault's status for
+//    CoInitializeEx when it is an HRESULT failure (below zero), else
+//    E_OUTOFMEMORY. SetErrorMode, GetCurrentProcess, CoUninitialize, Sleep,
 //    GetLastError and OutputDebugStringW cannot fail on the platform: a fault
 //    on them is counted and the call goes through.
+//  - A CoInitializeEx that answers S_OK or S_FALSE is held until one
+//    CoUninitialize gives it back, as a handle is.
 //  - A raising call throws std::bad_alloc before it reaches the platform.
 //  - Occurrences count from the injection, per call.
 //  - The layer allocates nothing while the product runs (its bookkeeping is
@@ -55,6 +59,7 @@ class FaultApi final : public win::Api {
   std::string Counts() const;  // "RegOpenKeyExW=3 ..." for failure messages
 
   // ---- win::Api
+  win::UINT SetErrorMode(win::UINT mode) override;
   win::HANDLE GetCurrentProcess() override;
   win::BOOL IsWow64Process(win::HANDLE process, win::BOOL* wow64) override;
   const win::WCHAR* GetCommandLineW() override;
@@ -86,6 +91,8 @@ class FaultApi final : public win::Api {
                           win::FILETIME* lastWrite) override;
   win::LONG RegDeleteKeyW(win::HKEY key, const win::WCHAR* subKey) override;
   win::LONG RegCloseKey(win::HKEY key) override;
+  win::HRESULT CoInitializeEx(void* reserved, win::DWORD flags) override;
+  void CoUninitialize() override;
   win::BOOL ShellExecuteExW(win::SHELLEXECUTEINFOW* info) override;
   win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override;
   win::BOOL GetExitCodeProcess(win::HANDLE process, win::DWORD* exitCode) override;
@@ -97,7 +104,7 @@ class FaultApi final : public win::Api {
  private:
   // Counts the call; raises, or answers the fault that applies to it, if any.
   const Fault* Enter(win::Call call);
-  enum class Kind { Key, Process, Vector, Library };
+  enum class Kind { Key, Process, Vector, Library, Com };
   void Received(Kind kind, const void* handle);
   void GivenBack(Kind kind, const void* handle);
 

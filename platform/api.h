@@ -4,6 +4,8 @@
 // (sim/) implements the same contract in memory for host tests.
 //
 // Contract, per call (what comes back, and what is left in outputs on failure):
+//  SetErrorMode        the previous mode; cannot fail. The mode is the process's, and a
+//                      child process inherits it.
 //  IsWow64Process      nonzero on success with *wow64 set; 0 on failure, *wow64 untouched.
 //  GetCommandLineW     the process command line, never null; owned by the platform.
 //  CommandLineToArgvW  a vector of *argc strings to release with LocalFree, or null
@@ -32,6 +34,13 @@
 //                      a bad handle, 234 for a value that does not fit (the size then
 //                      holds the size needed), 259 past the last subkey. RegOpenKeyExW
 //                      leaves *result null on failure.
+//  CoInitializeEx      S_OK when it initialized COM on this thread, S_FALSE when it was
+//                      already initialized there (in the same apartment), both to be
+//                      balanced by one CoUninitialize; RPC_E_CHANGED_MODE when the thread
+//                      is in another apartment (nothing to balance); another failure
+//                      HRESULT otherwise (the real layer's when ole32.dll cannot be had:
+//                      0x8007007E). Reserved is null.
+//  CoUninitialize      balances one successful CoInitializeEx of this thread; cannot fail.
 //  ShellExecuteExW     nonzero on success, with hProcess set when NOCLOSEPROCESS was
 //                      asked; hInstApp is above 32 then, and means nothing without that
 //                      flag. 0 on failure with hProcess null, hInstApp 32 or less and
@@ -59,6 +68,7 @@ class Api {
   virtual ~Api() = default;
 
   // Process and start-up.
+  virtual UINT SetErrorMode(UINT mode) = 0;  // its answer, the previous mode, may be ignored
   [[nodiscard]] virtual HANDLE GetCurrentProcess() = 0;
   [[nodiscard]] virtual BOOL IsWow64Process(HANDLE process, BOOL* wow64) = 0;
   [[nodiscard]] virtual const WCHAR* GetCommandLineW() = 0;
@@ -97,6 +107,10 @@ class Api {
                                            FILETIME* lastWrite) = 0;
   [[nodiscard]] virtual LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey) = 0;
   [[nodiscard]] virtual LONG RegCloseKey(HKEY key) = 0;
+
+  // COM, which the shell's starts may need on the calling thread.
+  [[nodiscard]] virtual HRESULT CoInitializeEx(void* reserved, DWORD flags) = 0;
+  virtual void CoUninitialize() = 0;
 
   // Processes.
   [[nodiscard]] virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) = 0;

@@ -19,6 +19,7 @@
 #pragma once
 
 #define PELLWORTH_API_CALLS(X) \
+  X(SetErrorMode)              \
   X(GetCurrentProcess)         \
   X(IsWow64Process)            \
   X(GetCommandLineW)           \
@@ -41,6 +42,8 @@
   X(RegEnumKeyExW)             \
   X(RegDeleteKeyW)             \
   X(RegCloseKey)               \
+  X(CoInitializeEx)            \
+  X(CoUninitialize)            \
   X(ShellExecuteExW)           \
   X(WaitForSingleObject)       \
   X(GetExitCodeProcess)        \

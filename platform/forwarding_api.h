@@ -10,6 +10,7 @@ class ForwardingApi : public Api {
  public:
   explicit ForwardingApi(Api& below) : below_(below) {}
 
+  UINT SetErrorMode(UINT mode) override { return below_.SetErrorMode(mode); }
   HANDLE GetCurrentProcess() override { return below_.GetCurrentProcess(); }
   BOOL IsWow64Process(HANDLE process, BOOL* wow64) override {
     return below_.IsWow64Process(process, wow64);
@@ -69,6 +70,10 @@ class ForwardingApi : public Api {
     return below_.RegDeleteKeyW(key, subKey);
   }
   LONG RegCloseKey(HKEY key) override { return below_.RegCloseKey(key); }
+  HRESULT CoInitializeEx(void* reserved, DWORD flags) override {
+    return below_.CoInitializeEx(reserved, flags);
+  }
+  void CoUninitialize() override { below_.CoUninitialize(); }
   BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override { return below_.ShellExecuteExW(info); }
   DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
     return below_.WaitForSingleObject(handle, milliseconds);

@@ -6,12 +6,13 @@
 #include <optional>
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace win {
 namespace {
 
-// ADVAPI32 and SHELL32 are not imported: the loader would resolve them, and
+// ADVAPI32, SHELL32 and OLE32 are not imported: the loader would resolve them, and
 // the libraries they import in turn, before the program could take its own
 // folder out of the library search, so a library planted beside Setup.exe
 // under one of their names would be loaded. They are loaded on first use,
@@ -50,15 +51,18 @@ Fn Entry(HMODULE library, const char* name) {
 struct SystemParts {
   const char16_t* advapi32;
   const char16_t* shell32;
+  const char16_t* ole32;
   const char* isWow64Process;
   const char* setDefaultDllDirectories;
   const char* setDllDirectoryW;
 };
-constexpr SystemParts kSystemParts{u"advapi32.dll", u"shell32.dll", "IsWow64Process",
-                                   "SetDefaultDllDirectories", "SetDllDirectoryW"};
+constexpr SystemParts kSystemParts{u"advapi32.dll", u"shell32.dll", u"ole32.dll",
+                                   "IsWow64Process", "SetDefaultDllDirectories",
+                                   "SetDllDirectoryW"};
 constexpr SystemParts kLackingParts{u"pellworth-absent-advapi32.dll",
-                                    u"pellworth-absent-shell32.dll", "PellworthAbsentEntry",
-                                    "PellworthAbsentEntry", "PellworthAbsentEntry"};
+                                    u"pellworth-absent-shell32.dll", u"pellworth-absent-ole32.dll",
+                                    "PellworthAbsentEntry", "PellworthAbsentEntry",
+                                    "PellworthAbsentEntry"};
 
 // The Win32 function `function` of the library `library` (a member below).
 #define SYSTEM_ENTRY(library, function) \
@@ -74,6 +78,7 @@ class Win32Api final : public Api {
  public:
   explicit Win32Api(const SystemParts& parts) : parts_(parts) {}
 
+  UINT SetErrorMode(UINT mode) override { return ::SetErrorMode(mode); }
   HANDLE GetCurrentProcess() override { return ::GetCurrentProcess(); }
   BOOL IsWow64Process(HANDLE process, BOOL* wow64) override {
     // Looked up at run time: Windows XP before SP2 has no such entry, and a
@@ -188,6 +193,15 @@ class Win32Api final : public Api {
     return fn ? fn(K(key)) : ERROR_MOD_NOT_FOUND;
   }
 
+  HRESULT CoInitializeEx(void* reserved, DWORD flags) override {
+    SYSTEM_ENTRY(Ole32, CoInitializeEx);
+    return fn ? fn(reserved, flags) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+  }
+  void CoUninitialize() override {
+    SYSTEM_ENTRY(Ole32, CoUninitialize);
+    if (fn) fn();
+  }
+
   BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override {
     SYSTEM_ENTRY(Shell32, ShellExecuteExW);
     if (!fn) {
@@ -222,6 +236,10 @@ class Win32Api final : public Api {
     if (!shell32_) shell32_ = SystemLibrary(parts_.shell32, *this, SearchRestrictable());
     return *shell32_;
   }
+  HMODULE Ole32() {
+    if (!ole32_) ole32_ = SystemLibrary(parts_.ole32, *this, SearchRestrictable());
+    return *ole32_;
+  }
   // Whether this system has SetDefaultDllDirectories (see SystemLibrary).
   bool SearchRestrictable() {
     return Kernel32Entry<void*>(parts_.setDefaultDllDirectories) != nullptr;
@@ -234,6 +252,7 @@ class Win32Api final : public Api {
   const SystemParts parts_;
   std::optional<HMODULE> advapi32_;
   std::optional<HMODULE> shell32_;
+  std::optional<HMODULE> ole32_;
 };
 
 #undef SYSTEM_ENTRY
@@ -251,7 +270,7 @@ Api& RealApiLackingOptionalParts() {
 }
 
 Api& RealApiWithoutSearchRestriction(const char16_t* library) {
-  static Win32Api api({library, library, kSystemParts.isWow64Process,
+  static Win32Api api({library, library, library, kSystemParts.isWow64Process,
                        kLackingParts.setDefaultDllDirectories, kSystemParts.setDllDirectoryW});
   return api;
 }

@@ -35,6 +35,7 @@ using HMODULE = HINSTANCE;
 using HANDLE = void*;
 using HLOCAL = void*;
 using FARPROC = void (*)();
+using HRESULT = std::int32_t;
 
 // A growable UTF-16 string with value semantics; every path, key, value,
 // name and command line in the product is one.
@@ -89,6 +90,18 @@ constexpr int SW_SHOWNORMAL = 1;
 constexpr DWORD SEE_MASK_NOCLOSEPROCESS = 0x00000040;
 constexpr DWORD SEE_MASK_NOASYNC = 0x00000100;  // the start completes before the call returns
 constexpr DWORD SEE_MASK_FLAG_NO_UI = 0x00000400;  // no error box when the start fails
+
+// The process's error mode (winbase.h): which boxes the system shows itself.
+constexpr UINT SEM_FAILCRITICALERRORS = 0x0001;  // no "no disk in drive" box
+constexpr UINT SEM_NOOPENFILEERRORBOX = 0x8000;  // no box when a file is not found
+
+// COM (winerror.h, objbase.h).
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;  // already initialized on this thread: still to be balanced
+constexpr HRESULT RPC_E_CHANGED_MODE = static_cast<HRESULT>(0x80010106);
+constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
+constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
+constexpr DWORD COINIT_DISABLE_OLE1DDE = 0x4;
 
 // Version records (winnt.h).
 constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;

@@ -16,7 +16,9 @@
   X(REG_NONE) X(REG_SZ) X(REG_EXPAND_SZ) X(REG_BINARY) X(REG_DWORD) X(REG_MULTI_SZ)         \
   X(INFINITE) X(WAIT_OBJECT_0) X(WAIT_TIMEOUT) X(WAIT_FAILED) X(STILL_ACTIVE)               \
   X(SW_HIDE) X(SW_SHOWNORMAL) X(SEE_MASK_NOCLOSEPROCESS) X(SEE_MASK_FLAG_NO_UI)              \
-  X(SEE_MASK_NOASYNC)                                                                       \
+  X(SEE_MASK_NOASYNC) X(SEM_FAILCRITICALERRORS) X(SEM_NOOPENFILEERRORBOX)                  \
+  X(S_OK) X(S_FALSE) X(RPC_E_CHANGED_MODE) X(E_OUTOFMEMORY)                                 \
+  X(COINIT_APARTMENTTHREADED) X(COINIT_DISABLE_OLE1DDE)                                     \
   X(VER_PLATFORM_WIN32_WINDOWS) X(VER_PLATFORM_WIN32_NT)                                    \
   X(VER_NT_WORKSTATION) X(VER_NT_DOMAIN_CONTROLLER) X(VER_NT_SERVER)                       \
   X(LOAD_LIBRARY_SEARCH_SYSTEM32) X(LOAD_WITH_ALTERED_SEARCH_PATH)
@@ -30,6 +32,7 @@ PELLWORTH_TAKE(LOAD_LIBRARY_SEARCH_FLAGS)
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #define PELLWORTH_SAME(name) \

@@ -4,6 +4,7 @@
 
 #include "dfc/environment.h"
 #include "platform/api.h"
+#include "platform/error_mode.h"
 #include "platform/system_directory.h"
 #include "setup/installer_run.h"
 #include "setup/translate.h"
@@ -43,6 +44,7 @@ ResultCode RunRemoval(const Translation& translation, bool runElevated) {
 }  // namespace
 
 ResultCode SetupMain(int, char**) {
+  win::QuietErrorMode();  // first: no box from the system, here or in msiexec
   win::RestrictLibrarySearch();
 
   win::BOOL wow64 = win::FALSE;

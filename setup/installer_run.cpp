@@ -1,6 +1,7 @@
 #include "setup/installer_run.h"
 
 #include "platform/api.h"
+#include "platform/scoped_com.h"
 #include "platform/scoped_handle.h"
 #include "platform/system_directory.h"
 #include "setup/installer_arguments.h"
@@ -75,6 +76,9 @@ win::DWORD RunAndWait(const win::WString& arguments, const win::WString& program
 
   win::ScopedProcessHandle process;
   try {
+    // Before the start, as the shell asks; balanced when the run is read.
+    win::ScopedCom com;
+    if (!com.Ready()) return RUN_START_FAILED;
     if (!win::Sys().ShellExecuteExW(&info)) return RUN_START_FAILED;
     process.Reset(info.hProcess);
     if (!process.IsValid()) return RUN_NO_PROCESS;

@@ -60,6 +60,10 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
     ++lostStarts;
     return Refuse(info, 29);  // SE_ERR_DDEFAIL: the activation never completed
   }
+  if (comInitializations == 0) {
+    ++startsWithoutCom;
+    return Refuse(info, 29);  // an extension that needs COM could not run
+  }
   const ProgramScript* script = FindScript(start.file);
   if (script == nullptr) return Refuse(info, 2);  // SE_ERR_FNF
   if (shellExecuteResult <= 32) return Refuse(info, shellExecuteResult, refusalError);
@@ -87,6 +91,22 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
   running->held = (info->fMask & win::SEE_MASK_NOCLOSEPROCESS) != 0 && !script->noProcessHandle;
   if (running->held) info->hProcess = reinterpret_cast<win::HANDLE>(handle);
   return win::TRUE;
+}
+
+win::HRESULT Processes::CoInitialize(win::DWORD flags) {
+  comFlags.push_back(flags);
+  win::DWORD apartment = flags & win::COINIT_APARTMENTTHREADED;
+  if (comInitializations > 0 && apartment != apartment_) return win::RPC_E_CHANGED_MODE;
+  apartment_ = apartment;
+  return comInitializations++ == 0 ? win::S_OK : win::S_FALSE;
+}
+
+void Processes::CoUninitialize() {
+  if (comInitializations == 0) {
+    ++extraUninitializations;
+    return;
+  }
+  --comInitializations;
 }
 
 bool Processes::Holds(win::HANDLE handle) const {
@@ -159,11 +179,16 @@ void Processes::Advance(std::uint64_t ms) {
 void Processes::OpenResources(std::vector<std::string>& open) const {
   for (const auto& [handle, process] : processes_)
     if (process->held) open.push_back("process handle of " + Narrow(process->start.file));
+  if (comInitializations != 0)
+    open.push_back("COM initialized " + std::to_string(comInitializations) + " time(s) more than uninitialized");
+  if (extraUninitializations != 0)
+    open.push_back(std::to_string(extraUninitializations) + " CoUninitialize call(s) with nothing to balance");
 }
 
 void Processes::Dump(std::ostream& out) const {
   out << "virtual clock at " << nowMs_ << " ms\n";
   if (lostStarts != 0) out << lostStarts << " start(s) lost: no SEE_MASK_NOASYNC\n";
+  if (startsWithoutCom != 0) out << startsWithoutCom << " start(s) refused: COM not initialized\n";
   if (usageWindows != 0) out << usageWindows << " msiexec usage window(s), never closed\n";
   if (modalBoxes != 0) out << modalBoxes << " msiexec modal box(es), never closed\n";
   for (const ProcessStart& s : starts)

@@ -14,6 +14,14 @@
 //    modalBoxes, and a wait on it without a time-out answers WAIT_FAILED and
 //    is counted in hungWaits (on Windows it would never return). The host
 //    tests check that none of these ever happens.
+//  - The shell may hand a start to extensions that need COM on the calling
+//    thread ("ShellExecuteExW function"): a start from the thread while COM is
+//    not initialized there is refused (FALSE, hInstApp SE_ERR_DDEFAIL) and
+//    counted in startsWithoutCom, so no test can pass with one. CoInitializeEx
+//    answers S_OK, then S_FALSE while it is initialized in the same apartment,
+//    RPC_E_CHANGED_MODE for another one (not counted); each S_OK or S_FALSE is
+//    to be balanced by one CoUninitialize, and one left over, or one too many,
+//    is an open resource.
 //  - hInstApp answers above 32 only when SEE_MASK_NOCLOSEPROCESS was asked;
 //    without it, a start that succeeds leaves it null (it means nothing then).
 //  - ShellExecuteExW checks the record's size, hands out a process handle only
@@ -63,6 +71,7 @@ struct ProcessStart {
   bool hasDirectory = false;
   win::WString directory;
   int show = -1;
+  win::UINT errorMode = 0;  // the caller's error mode, which the child inherits
   win::DWORD mask = 0;
   win::DWORD recordSize = 0;
   bool hasOwner = false;
@@ -78,6 +87,7 @@ class Processes {
   std::vector<ProcessStart> starts;
   int errorBoxes = 0;  // error boxes a failed start showed
   int lostStarts = 0;  // starts without SEE_MASK_NOASYNC
+  int startsWithoutCom = 0;  // starts while COM was not initialized on the thread
   int usageWindows = 0;  // msiexec starts that showed the usage window
   int modalBoxes = 0;    // msiexec starts that ended on a modal box
   int hungWaits = 0;     // waits without a time-out on a program that never ends
@@ -88,6 +98,13 @@ class Processes {
   // The last error of a start refused that way, when not the same number
   // (1223, ERROR_CANCELLED, for a refused consent).
   win::DWORD refusalError = 0;
+
+  // ---- COM on the program's one thread.
+  win::HRESULT CoInitialize(win::DWORD flags);
+  void CoUninitialize();
+  std::vector<win::DWORD> comFlags;  // every CoInitializeEx's flags, in order
+  int comInitializations = 0;        // successful ones not yet balanced
+  int extraUninitializations = 0;    // CoUninitialize with none to balance
 
   // ---- The virtual clock.
   std::uint64_t NowMs() const { return nowMs_; }
@@ -119,6 +136,7 @@ class Processes {
   std::map<win::WString, ProgramScript> scripts_;                 // by upper-cased file
   std::multimap<std::uint64_t, std::function<void()>> events_;
   std::uint64_t nowMs_ = 0;
+  win::DWORD apartment_ = 0;  // COINIT_APARTMENTTHREADED or not, while initialized
 };
 
 }  // namespace sim

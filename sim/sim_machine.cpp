@@ -23,6 +23,7 @@ win::BOOL CopyName(const win::WString& name, win::WCHAR* buffer, win::DWORD* siz
 }  // namespace
 
 Machine::Machine() {
+  errorModes.reserve(8);  // no allocation of the simulation's inside a run
   computerNamesEx = {
       {win::ComputerNameNetBIOS, u"WS-0042"},
       {win::ComputerNameDnsHostname, u"ws-0042"},

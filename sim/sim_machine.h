@@ -23,6 +23,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/api.h"
@@ -53,9 +54,10 @@ class Machine final : public win::Api {
   // A KERNEL32 without IsWow64Process (XP before SP2): the layer answers
   // success and "not WOW64" for any handle.
   bool hasIsWow64Process = true;
-  // ADVAPI32 and SHELL32 cannot be loaded from the system folder: every Reg*
-  // call answers ERROR_MOD_NOT_FOUND, CommandLineToArgvW null,
-  // ShellExecuteExW FALSE without a handle (hInstApp 2, last error 126).
+  // ADVAPI32, SHELL32 and OLE32 cannot be loaded from the system folder: every
+  // Reg* call answers ERROR_MOD_NOT_FOUND, CommandLineToArgvW null,
+  // ShellExecuteExW FALSE without a handle (hInstApp 2, last error 126),
+  // CoInitializeEx 0x8007007E.
   bool systemLibrariesLoad = true;
   OsVersion os;
   win::WString commandLine = u"Setup.exe";
@@ -69,6 +71,8 @@ class Machine final : public win::Api {
   // "too small" (a folder that changes between two reads).
   int systemDirectoryGrows = 0;
   std::vector<win::WString> debugOutput;        // one entry per OutputDebugStringW call
+  win::UINT errorMode = 0;                      // the process's, as a parent left it
+  std::vector<win::UINT> errorModes;            // every mode SetErrorMode set, in order
 
   // ---- The parts.
   Registry registry;
@@ -110,6 +114,10 @@ class Machine final : public win::Api {
   std::string Dump() const;
 
   // ---- win::Api
+  win::UINT SetErrorMode(win::UINT mode) override {
+    errorModes.push_back(mode);
+    return std::exchange(errorMode, mode);
+  }
   win::HANDLE GetCurrentProcess() override;
   win::BOOL IsWow64Process(win::HANDLE process, win::BOOL* result) override;
   const win::WCHAR* GetCommandLineW() override { return commandLine.c_str(); }
@@ -166,9 +174,19 @@ class Machine final : public win::Api {
   win::LONG RegCloseKey(win::HKEY key) override {
     return systemLibrariesLoad ? registry.Close(key) : win::ERROR_MOD_NOT_FOUND;
   }
+  // Without OLE32 from the system folder, as the real layer answers then.
+  win::HRESULT CoInitializeEx(void*, win::DWORD flags) override {
+    return systemLibrariesLoad ? processes.CoInitialize(flags) : static_cast<win::HRESULT>(0x8007007E);
+  }
+  void CoUninitialize() override {
+    if (systemLibrariesLoad) processes.CoUninitialize();
+  }
   win::BOOL ShellExecuteExW(win::SHELLEXECUTEINFOW* info) override {
     if (!systemLibrariesLoad) return processes.Refuse(info, 2, win::ERROR_MOD_NOT_FOUND);
-    return processes.StartEx(info, NextHandle());
+    std::size_t before = starts.size();
+    win::BOOL started = processes.StartEx(info, NextHandle());
+    if (starts.size() > before) starts.back().errorMode = errorMode;
+    return started;
   }
   win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override {
     return processes.Wait(handle, milliseconds);

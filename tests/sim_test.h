@@ -25,6 +25,8 @@ class SimTest : public testing::Test {
     // window or a modal box: on Windows that run would never end.
     EXPECT_EQ(machine.processes.usageWindows, 0) << machine.Dump();
     EXPECT_EQ(machine.processes.modalBoxes, 0) << machine.Dump();
+    // Nor starts anything while COM is not initialized on its thread.
+    EXPECT_EQ(machine.processes.startsWithoutCom, 0) << machine.Dump();
     EXPECT_EQ(faults.OpenHandles(), std::vector<std::string>()) << faults.Counts();
     // Every key is opened as Windows must see it: read rights, no options, no
     // registry view (a wrong mask fails every read on Windows, not on Wine).

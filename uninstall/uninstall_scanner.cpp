@@ -4,6 +4,7 @@
 
 #include "dfc/product.h"
 #include "platform/api.h"
+#include "platform/scoped_com.h"
 #include "platform/system_directory.h"
 #include "uninstall/registry_reader.h"
 #include "uninstall/trace.h"
@@ -119,8 +120,15 @@ UninstallScanner::Removal UninstallScanner::RemoveMatchingEntry(const win::WStri
     info.lpFile = path.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = win::SW_SHOWNORMAL;
-    started = win::Sys().ShellExecuteExW(&info) != win::FALSE;
-    if (!started) error = win::Sys().GetLastError();
+    // COM before the start, as the shell asks ("runas" is a verb the shell
+    // may hand to an extension); without it nothing is started.
+    win::ScopedCom com;
+    if (!com.Ready()) {
+      error = static_cast<win::DWORD>(com.Result());
+    } else {
+      started = win::Sys().ShellExecuteExW(&info) != win::FALSE;
+      if (!started) error = win::Sys().GetLastError();
+    }
   }
   // The status is the reason a start failed (1223 when consent was refused), 0 for a start.
   Trace(started ? 0 : static_cast<win::LONG>(error), u"Execute uninstall");

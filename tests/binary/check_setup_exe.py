@@ -52,6 +52,9 @@ check(dlls <= {"kernel32.dll", "msvcrt.dll"},
 check(len(imports) > 20, "too few imports read (%d): the import table was not parsed" % len(imports))
 for entry in imports:
     check(entry in allowed, "import not on the XP SP3 list: %s!%s" % entry)
+# The first call of both programs: no box from the system for a drive without
+# a medium (their own or msiexec's, which inherits the mode).
+check(("kernel32.dll", "SetErrorMode") in imports, "SetErrorMode is not imported")
 
 # Header: a 32-bit console program (the x86-64 one in the test build) with
 # ASLR (and its relocations) and DEP, no time stamp (the build is

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "contract/contract_backend.h"
+#include "platform/error_mode.h"
+#include "platform/scoped_com.h"
 #include "platform/scoped_handle.h"
 #include "platform/system_directory.h"
 #include "setup/installer_run.h"
@@ -122,6 +124,8 @@ TEST_F(PlatformContract, StartOfAMissingProgramFailsWithoutAHandle) {
   info.fMask = win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI | win::SEE_MASK_NOASYNC;
   info.lpFile = program.c_str();
   info.nShow = win::SW_HIDE;
+  win::ScopedCom com;
+  ASSERT_TRUE(com.Ready());
   EXPECT_EQ(win::Sys().ShellExecuteExW(&info), 0);
   EXPECT_EQ(win::Sys().GetLastError(), static_cast<win::DWORD>(win::ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(info.hProcess, nullptr);
@@ -142,6 +146,8 @@ TEST_F(PlatformContract, UninstallStartRunsTheNamedProgram) {
     info.lpFile = program.c_str();
     info.lpParameters = u" /x{11111111-2222-3333-4444-555555555555} /qn";
     info.nShow = win::SW_SHOWNORMAL;
+    win::ScopedCom com;
+    ASSERT_TRUE(com.Ready());
     EXPECT_NE(win::Sys().ShellExecuteExW(&info), 0);
     EXPECT_EQ(info.hProcess, nullptr);
     std::u16string line = contract::Recorded(program);
@@ -149,6 +155,26 @@ TEST_F(PlatformContract, UninstallStartRunsTheNamedProgram) {
     ASSERT_GE(line.size(), tail.size());
     EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
   }
+}
+
+// The error mode is the process's: each set answers the one before. COM on
+// the thread: the first initialization S_OK, a second in the same apartment
+// S_FALSE, one in another apartment RPC_E_CHANGED_MODE; each success is
+// balanced by one CoUninitialize, after which it starts anew.
+TEST_F(PlatformContract, ErrorModeAndCom) {
+  win::Api& p = win::Sys();
+  win::UINT inherited = p.SetErrorMode(win::SEM_FAILCRITICALERRORS);
+  EXPECT_EQ(p.SetErrorMode(win::kQuietErrorMode), win::SEM_FAILCRITICALERRORS);
+  EXPECT_EQ(p.SetErrorMode(inherited), win::kQuietErrorMode);
+
+  const win::DWORD sta = win::COINIT_APARTMENTTHREADED | win::COINIT_DISABLE_OLE1DDE;
+  EXPECT_EQ(p.CoInitializeEx(nullptr, sta), win::S_OK);
+  EXPECT_EQ(p.CoInitializeEx(nullptr, sta), win::S_FALSE);
+  EXPECT_EQ(p.CoInitializeEx(nullptr, 0), win::RPC_E_CHANGED_MODE);  // multithreaded
+  p.CoUninitialize();
+  p.CoUninitialize();
+  EXPECT_EQ(p.CoInitializeEx(nullptr, sta), win::S_OK);
+  p.CoUninitialize();
 }
 
 // IsWow64Process answers what the process is, and fails on a handle that is
@@ -229,6 +255,8 @@ TEST(PlatformLackingContract, AnswersOfASystemWithoutOptionalParts) {
             win::ERROR_MOD_NOT_FOUND);
   EXPECT_EQ(p.RegDeleteKeyW(root, u"absent"), win::ERROR_MOD_NOT_FOUND);
   EXPECT_EQ(p.RegCloseKey(root), win::ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(p.CoInitializeEx(nullptr, win::COINIT_APARTMENTTHREADED),
+            static_cast<win::HRESULT>(0x8007007E));  // ERROR_MOD_NOT_FOUND as an HRESULT
 
   std::u16string program = win::SystemFilePath(u"cmd.exe", p);
   win::SHELLEXECUTEINFOW info{};

@@ -70,7 +70,7 @@ Expected Removal(const Rules& rules, bool launched) {
 
 bool IsRelease(Call call) {
   return call == Call::RegCloseKey || call == Call::CloseHandle || call == Call::FreeLibrary ||
-         call == Call::LocalFree;
+         call == Call::LocalFree || call == Call::CoUninitialize;
 }
 
 Expected Clean(const Rules& rules) {
@@ -89,12 +89,14 @@ Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t po
   const Call call = log[position];
   const Role role = Classify(log, position);
   // Calls that cannot fail on the platform: a fault on them changes nothing.
-  bool cannotFail = call == Call::GetCurrentProcess || call == Call::Sleep ||
-                    call == Call::GetLastError || call == Call::OutputDebugStringW;
+  bool cannotFail = call == Call::SetErrorMode || call == Call::GetCurrentProcess ||
+                    call == Call::Sleep || call == Call::GetLastError ||
+                    call == Call::OutputDebugStringW;
 
   switch (role.stage) {
     case Stage::Start:
       if (raise) return threw;
+      if (cannotFail) return clean;
       if (call == Call::IsWow64Process) return {false, RESULT_ENVIRONMENT_ERROR, Started::Nothing};
       return clean;  // SetDefaultDllDirectories falls back to SetDllDirectoryW
     case Stage::Snapshot:
@@ -120,6 +122,7 @@ Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t po
       case Call::GetSystemDirectoryW:
         if (raise) return threw;
         return {false, InstallCode(rules, false, 1), Started::Nothing};
+      case Call::CoInitializeEx:  // no start without COM: as a start that failed
       case Call::ShellExecuteExW:
         return {false, InstallCode(rules, false, raise ? 0xFFFFFFFF : 1), Started::Nothing};
       case Call::WaitForSingleObject:
@@ -146,6 +149,7 @@ Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t po
     case Call::RegEnumKeyExW:
       return role.entry == rules.matchIndex ? Removal(rules, false) : clean;
     case Call::GetSystemDirectoryW:
+    case Call::CoInitializeEx:
     case Call::ShellExecuteExW:
       return {false, RESULT_REMOVAL_FAILED, Started::Nothing};
     default:

@@ -1,5 +1,8 @@
 // The platform gates of a run and the choice of road.
+#include <algorithm>
+
 #include "odd_arguments.h"
+#include "platform/error_mode.h"
 #include "setup/entry.h"
 #include "sim_test.h"
 
@@ -27,11 +30,26 @@ TEST_F(Gates, Wow64RefusesBeforeAnythingElse) {
   EXPECT_EQ(faults.CallCount(win::Call::GetCommandLineW), 0);
 }
 
-TEST_F(Gates, LibrarySearchIsRestrictedFirst) {
+// First no box from the system (a drive without a medium would ask for a
+// disk), keeping what the parent set; then the library search.
+TEST_F(Gates, ErrorModeThenLibrarySearchComeFirst) {
   machine.wow64 = true;
-  EXPECT_EQ(Run(), RESULT_WOW64);
-  ASSERT_FALSE(faults.callLog.empty());
-  EXPECT_EQ(faults.callLog[0], win::Call::SetDefaultDllDirectories);
+  const std::pair<win::UINT, std::vector<win::UINT>> rows[] = {
+      {0, {0x8001}},
+      {0x8001, {0x8001}},
+      {0x0002, {0x8001, 0x8003}},  // SEM_NOGPFAULTERRORBOX, the parent's, stays
+  };
+  for (const auto& [inherited, modes] : rows) {
+    SCOPED_TRACE(inherited);
+    machine.errorMode = inherited;
+    machine.errorModes.clear();
+    faults.callLog.clear();
+    EXPECT_EQ(Run(), RESULT_WOW64);
+    EXPECT_EQ(machine.errorModes, modes);
+    ASSERT_GT(faults.callLog.size(), modes.size());
+    for (std::size_t i = 0; i < modes.size(); ++i) EXPECT_EQ(faults.callLog[i], win::Call::SetErrorMode);
+    EXPECT_EQ(faults.callLog[modes.size()], win::Call::SetDefaultDllDirectories);
+  }
   EXPECT_EQ(machine.libraries.defaultDllDirectories, win::LOAD_LIBRARY_SEARCH_SYSTEM32);
   EXPECT_FALSE(machine.libraries.dllDirectory);
 }
@@ -41,7 +59,7 @@ TEST_F(Gates, LibrarySearchIsRestrictedFirst) {
 TEST_F(Gates, OlderSystemsTakeTheCurrentFolderOut) {
   machine.libraries.hasSetDefaultDllDirectories = false;
   EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);
-  EXPECT_EQ(faults.callLog[1], win::Call::SetDllDirectoryW);
+  EXPECT_EQ(faults.callLog[2], win::Call::SetDllDirectoryW);
   EXPECT_EQ(machine.libraries.dllDirectory, u"");
   faults.Inject({win::Call::SetDllDirectoryW});
   EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);
@@ -186,6 +204,64 @@ TEST_F(Gates, RoadChoice) {
     EXPECT_EQ(startedInstaller, !row.removal && row.expected == RESULT_SUCCESS);
     if (row.removal) {
       EXPECT_EQ(faults.CallCount(win::Call::RegOpenKeyExW), opensBefore + 1);
+    }
+  }
+}
+
+// Each road's start: COM initialized before it, as the shell's page asks,
+// and balanced after it; msiexec inherits the quiet error mode. A thread
+// already in another apartment starts without balancing anything; a failed
+// initialization starts nothing, and the road ends as for a refused start.
+TEST_F(Gates, ComAroundEachStart) {
+  using win::Call;
+  const std::u16string code = u"{11111111-2222-3333-4444-555555555555}";
+  machine.SetString(win::HKeyLocalMachine(), kUninstallKey + u"\\" + code, u"DisplayName", u"Pellworth");
+  // Both starts run this one script (the names differ in case only); no
+  // HostID is written, so an install that started ends unconfirmed.
+  machine.Script(machine.SystemFile(u"msiexec.exe"), {});
+  struct Row {
+    const char16_t* arguments;
+    enum { Clean, OtherApartment, Fails } com;
+    ResultCode expected;
+  };
+  const Row rows[] = {
+      {u"/PAT:1", Row::Clean, RESULT_NOT_CONFIRMED},
+      {u"/x", Row::Clean, RESULT_SUCCESS},
+      {u"/PAT:1", Row::OtherApartment, RESULT_NOT_CONFIRMED},
+      {u"/x", Row::OtherApartment, RESULT_SUCCESS},
+      {u"/PAT:1", Row::Fails, 0x80020001},
+      {u"/x", Row::Fails, RESULT_REMOVAL_FAILED},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(Show(row.arguments) + " " + std::to_string(row.com));
+    machine.starts.clear();
+    machine.processes.comFlags.clear();
+    faults.callLog.clear();
+    int uninitializations = faults.CallCount(Call::CoUninitialize);
+    if (row.com == Row::OtherApartment) {
+      EXPECT_EQ(machine.processes.CoInitialize(0), win::S_OK);
+    }
+    if (row.com == Row::Fails) faults.Inject({Call::CoInitializeEx});
+    CommandLine(row.arguments);
+    EXPECT_EQ(Run(), row.expected);
+    if (row.com == Row::OtherApartment) machine.processes.CoUninitialize();
+    const std::vector<Call>& log = faults.callLog;
+    auto at = [&](Call call) { return std::find(log.begin(), log.end(), call) - log.begin(); };
+    ASSERT_EQ(std::count(log.begin(), log.end(), Call::CoInitializeEx), 1);
+    if (row.com == Row::Fails) {
+      EXPECT_TRUE(machine.starts.empty());
+      EXPECT_EQ(faults.CallCount(Call::CoUninitialize), uninitializations);
+      continue;
+    }
+    ASSERT_EQ(machine.starts.size(), 1u);
+    EXPECT_EQ(machine.processes.comFlags.back(),
+              win::COINIT_APARTMENTTHREADED | win::COINIT_DISABLE_OLE1DDE);
+    EXPECT_LT(at(Call::CoInitializeEx), at(Call::ShellExecuteExW));
+    EXPECT_EQ(machine.starts[0].errorMode & win::kQuietErrorMode, win::kQuietErrorMode);
+    if (row.com == Row::Clean) {
+      EXPECT_LT(at(Call::ShellExecuteExW), at(Call::CoUninitialize));
+    } else {
+      EXPECT_EQ(faults.CallCount(Call::CoUninitialize), uninitializations);
     }
   }
 }
