@@ -1,7 +1,12 @@
 // The product's one seam to the platform: every call it makes to Windows goes
 // through an Api, shaped like the Win32 function of the same name. The real
-// implementation (win32_api.cpp) forwards each call; the simulated machine
-// (sim/) implements the same contract in memory for host tests.
+// implementation (win32_api.cpp) passes each call to the system: KERNEL32's
+// directly, or through an entry looked up at run time where older systems lack
+// it; ADVAPI32's, SHELL32's and OLE32's through those libraries, loaded on
+// first use from the system folder, and it answers as each call fails when a
+// library or entry cannot be had. The simulated machine (sim/) implements the
+// same contract in memory for host tests. What a new call takes:
+// platform/api_calls.h.
 //
 // Contract, per call (what comes back, and what is left in outputs on failure):
 //  SetErrorMode        the previous mode; cannot fail. The mode is the process's, and a

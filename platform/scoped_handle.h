@@ -61,8 +61,16 @@ struct LibraryTraits {
   static void Close(Handle library) { static_cast<void>(Sys().FreeLibrary(library)); }
 };
 
+// A block the platform allocated for the caller (CommandLineToArgvW's vector).
+struct LocalMemoryTraits {
+  using Handle = HLOCAL;
+  static Handle Empty() { return nullptr; }
+  static void Close(Handle memory) { static_cast<void>(Sys().LocalFree(memory)); }
+};
+
 using ScopedRegKey = ScopedHandle<RegKeyTraits>;
 using ScopedProcessHandle = ScopedHandle<ProcessHandleTraits>;
 using ScopedLibrary = ScopedHandle<LibraryTraits>;
+using ScopedLocalMemory = ScopedHandle<LocalMemoryTraits>;
 
 }  // namespace win

@@ -17,12 +17,6 @@ const WString kStrictRemoval = u"/x:Strict";
 const WString kLogOption = u"/L*v";
 const WString kDefaultLog = u"dulvinstaller.log";
 
-struct LocalMemoryTraits {
-  using Handle = win::HLOCAL;
-  static Handle Empty() { return nullptr; }
-  static void Close(Handle memory) { static_cast<void>(win::Sys().LocalFree(memory)); }
-};
-
 bool Contains(const WString& text, const WString& part) { return text.find(part) != WString::npos; }
 bool StartsWith(const WString& text, const WString& start) { return text.compare(0, start.size(), start) == 0; }
 
@@ -77,7 +71,7 @@ ResultCode TranslateCommandLine(Translation& out) {
   {
     int count = 0;
     win::WCHAR** vector = win::Sys().CommandLineToArgvW(win::Sys().GetCommandLineW(), &count);
-    win::ScopedHandle<LocalMemoryTraits> owner(vector);
+    win::ScopedLocalMemory owner(vector);
     // Index 0 is the program's own path.
     for (int i = 1; vector != nullptr && i < count; ++i) arguments.emplace_back(vector[i]);
   }

@@ -42,7 +42,6 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
   if (info != nullptr) info->hProcess = nullptr;
   if (info == nullptr || info->cbSize != sizeof(win::SHELLEXECUTEINFOW)) return win::FALSE;
   ProcessStart start;
-  start.api = "ShellExecuteExW";
   start.recordSize = info->cbSize;
   start.mask = info->fMask;
   start.hasOwner = info->hwnd != nullptr;
@@ -192,7 +191,7 @@ void Processes::Dump(std::ostream& out) const {
   if (usageWindows != 0) out << usageWindows << " msiexec usage window(s), never closed\n";
   if (modalBoxes != 0) out << modalBoxes << " msiexec modal box(es), never closed\n";
   for (const ProcessStart& s : starts)
-    out << "start " << s.api << " \"" << Narrow(s.file) << "\" \"" << Narrow(s.parameters)
+    out << "start \"" << Narrow(s.file) << "\" \"" << Narrow(s.parameters)
         << "\" at " << s.atMs << " ms\n";
 }
 

@@ -62,7 +62,6 @@ struct ProgramScript {
 
 // One start of a program, as the product asked for it.
 struct ProcessStart {
-  std::string api;  // "ShellExecuteExW"
   bool hasVerb = false;
   win::WString verb;
   win::WString file;

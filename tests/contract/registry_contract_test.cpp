@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "contract/contract_backend.h"
+#include "platform/scoped_handle.h"
 #include "uninstall/registry_reader.h"
 
 namespace {
@@ -135,27 +136,28 @@ TEST_F(RegistryContract, OpenIgnoresOptionBits) {
 
 TEST_F(RegistryContract, OversizedValueReportsTheSizeNeeded) {
   contract::SetValue(u"", u"v", win::REG_SZ, Utf16(std::u16string(300, u'z')));
-  win::HKEY key = nullptr;
+  win::ScopedRegKey owner;  // closed however the case ends
   ASSERT_EQ(win::Sys().RegOpenKeyExW(contract::TestRoot(), contract::TestKey().c_str(), 0,
-                                     win::KEY_READ, &key),
+                                     win::KEY_READ, owner.Receive()),
             0);
+  win::HKEY key = owner.Get();
   win::BYTE buffer[512];
   win::DWORD size = sizeof buffer, type = 0;
   EXPECT_EQ(win::Sys().RegQueryValueExW(key, u"v", nullptr, &type, buffer, &size),
             win::ERROR_MORE_DATA);
   EXPECT_EQ(size, 602u);
   EXPECT_EQ(type, win::REG_SZ);
-  static_cast<void>(win::Sys().RegCloseKey(key));
 }
 
 // Subkeys come back ordered by name without regard to letter case, whatever
 // the order they were made in; past the last one comes 259.
 TEST_F(RegistryContract, EnumerationOrderAndCount) {
   for (const char16_t* name : {u"b", u"C", u"{Z}", u"a", u"B1", u"0"}) contract::CreateKey(name);
-  win::HKEY key = nullptr;
+  win::ScopedRegKey owner;  // closed however the case ends
   ASSERT_EQ(win::Sys().RegOpenKeyExW(contract::TestRoot(), contract::TestKey().c_str(), 0,
-                                     win::KEY_READ, &key),
+                                     win::KEY_READ, owner.Receive()),
             0);
+  win::HKEY key = owner.Get();
   win::DWORD count = 0;
   ASSERT_EQ(win::Sys().RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
                                         nullptr, nullptr, nullptr, nullptr, nullptr),
@@ -179,20 +181,19 @@ TEST_F(RegistryContract, EnumerationOrderAndCount) {
   win::DWORD length = 1;
   EXPECT_EQ(win::Sys().RegEnumKeyExW(key, 3, &small[0], &length, nullptr, nullptr, nullptr, nullptr),
             win::ERROR_MORE_DATA);
-  static_cast<void>(win::Sys().RegCloseKey(key));
 }
 
 TEST_F(RegistryContract, DeleteIsNotRecursive) {
   contract::CreateKey(u"parent\\child");
   contract::CreateKey(u"leaf");
-  win::HKEY key = nullptr;
+  win::ScopedRegKey owner;  // closed however the case ends
   ASSERT_EQ(win::Sys().RegOpenKeyExW(contract::TestRoot(), contract::TestKey().c_str(), 0,
-                                     win::KEY_READ, &key),
+                                     win::KEY_READ, owner.Receive()),
             0);
+  win::HKEY key = owner.Get();
   EXPECT_NE(win::Sys().RegDeleteKeyW(key, u"parent"), 0);
   EXPECT_EQ(win::Sys().RegDeleteKeyW(key, u"leaf"), 0);
   EXPECT_EQ(win::Sys().RegDeleteKeyW(key, u"leaf"), win::ERROR_FILE_NOT_FOUND);
-  static_cast<void>(win::Sys().RegCloseKey(key));
   std::u16string value;
   EXPECT_EQ(Read(u"x", value, u"parent\\child"), win::ERROR_FILE_NOT_FOUND);  // key, no value
 }

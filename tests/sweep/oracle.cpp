@@ -68,10 +68,7 @@ Expected Removal(const Rules& rules, bool launched) {
 
 }  // namespace
 
-bool IsRelease(Call call) {
-  return call == Call::RegCloseKey || call == Call::CloseHandle || call == Call::FreeLibrary ||
-         call == Call::LocalFree || call == Call::CoUninitialize;
-}
+bool IsRelease(Call call) { return win::KindOf(call) == win::CallKind::Releases; }
 
 Expected Clean(const Rules& rules) {
   switch (rules.road) {
@@ -89,9 +86,7 @@ Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t po
   const Call call = log[position];
   const Role role = Classify(log, position);
   // Calls that cannot fail on the platform: a fault on them changes nothing.
-  bool cannotFail = call == Call::SetErrorMode || call == Call::GetCurrentProcess ||
-                    call == Call::Sleep || call == Call::GetLastError ||
-                    call == Call::OutputDebugStringW;
+  bool cannotFail = win::KindOf(call) == win::CallKind::CannotFail;
 
   switch (role.stage) {
     case Stage::Start:

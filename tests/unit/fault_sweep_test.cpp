@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "alloc_hook.h"
+#include "platform/forwarding_api.h"
 #include "setup/entry.h"
 #include "sim_test.h"
 #include "sweep/oracle.h"
@@ -93,14 +94,17 @@ Outcome RunScenario(const Scenario& scenario, long allocationToFail) {
 }
 
 // Each fault point's outcome is the one the rules of the run give: its exact
-// code, and what was started.
+// code, and what was started. The layer sits on a ForwardingApi over the
+// machine, as a test's answers sit on the real platform: a call that it does
+// not forward fails this build, and one it forwards wrong fails the sweep.
 TEST(FaultSweep, EveryCallOfEveryScenario) {
   int points = 0;
   for (const Scenario& scenario : kScenarios) {
     SCOPED_TRACE(scenario.name);
     points += sweep::Sweep(scenario.rules, [&](const std::optional<faults::Fault>& fault) {
       sim::Machine m;
-      faults::FaultApi layer(m);
+      win::ForwardingApi forwarding(m);
+      faults::FaultApi layer(forwarding);
       scenario.prepare(m);
       sweep::Outcome outcome = sweep::RunSetup(layer, fault);
       outcome.started = StartedOn(m);

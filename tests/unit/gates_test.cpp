@@ -200,7 +200,9 @@ TEST_F(Gates, RoadChoice) {
     int opensBefore = faults.CallCount(win::Call::RegOpenKeyExW);
     CommandLine(row.arguments);
     EXPECT_EQ(Run(), row.expected);
-    bool startedInstaller = !machine.starts.empty() && machine.starts[0].api == "ShellExecuteExW";
+    // The installer is the start that is held and waited for.
+    bool startedInstaller =
+        !machine.starts.empty() && (machine.starts[0].mask & win::SEE_MASK_NOCLOSEPROCESS) != 0;
     EXPECT_EQ(startedInstaller, !row.removal && row.expected == RESULT_SUCCESS);
     if (row.removal) {
       EXPECT_EQ(faults.CallCount(win::Call::RegOpenKeyExW), opensBefore + 1);
