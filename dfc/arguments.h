@@ -11,6 +11,10 @@
 // Reading stops before a token that starts on the last unit of the line. A
 // switch whose colon is followed only by blanks is dropped. After "/a:/b" the
 // next switch is b.
+//
+// Who reads it: the environment snapshot builds it (DFCEnvironment), and
+// tools/snapshot.cpp prints it. Setup.exe decides nothing by it: its switches
+// are read from the platform's split (CommandLineToArgvW) in setup/translate.h.
 #pragma once
 
 #include <memory>

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The main job, from a fresh Debian 12 machine: builds Setup.exe and the demo
+# The main job, from a fresh Debian 12 or 13 machine: builds Setup.exe and the demo
 # package, checks the package with CheckPackage.exe, then in a throw-away Wine
 # prefix installs the product through
 # Setup.exe, removes it again with /x, and shows a strict removal on the clean

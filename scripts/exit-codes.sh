@@ -8,7 +8,7 @@ meaning() {
   while IFS=$'\t' read -r name value text; do
     [ "$name" = RESULT_INSTALLER_BASE ] && { base_text=$text; continue; }
     if (( code == value )); then echo "$text"; return; fi
-  done < <(sed -nE 's|^constexpr ResultCode (RESULT_[A-Z0-9_]+) = (0x[0-9A-Fa-f]+\|[0-9]+); +// (.*)$|\1\t\2\t\3|p' "$header")
+  done < <(sed -nE 's|^  X\((RESULT_[A-Z0-9_]+), (0x[0-9A-Fa-f]+\|[0-9]+)\) /\* (.*) \*/( \\)?$|\1\t\2\t\3|p' "$header")
   if (( (code & 0xFFFF0000) == 0x80020000 )); then
     echo "$base_text ($(( code & 0xFFFF )))"
   else

@@ -1,6 +1,7 @@
 # The one Wine harness, sourced by the main command, the benchmark, the test
-# runner, the release test and the end-to-end tests. Every Wine call of the
-# project goes through it.
+# runner, the release test and the end-to-end tests. Every Wine program of the
+# project is started through it; the main command, the release test and the
+# benchmark call `wineserver -w` themselves to wait for the started uninstalls.
 #
 #   wine_mode                      decides once how this host runs Windows programs and
 #                                  exports the answer (see below); answers 1, with a

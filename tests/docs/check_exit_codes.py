@@ -13,7 +13,7 @@ failures = []
 
 header = (root / "dfc/result_codes.h").read_text()
 codes = {name: (int(value, 0), text.strip()) for name, value, text in re.findall(
-    r"^constexpr ResultCode (RESULT_\w+) = (0x[0-9A-Fa-f]+|\d+); +// (.+)$", header, re.M)}
+    r"^  X\((RESULT_\w+), (0x[0-9A-Fa-f]+|\d+)\) /\* (.+) \*/(?: \\)?$", header, re.M)}
 if len(codes) < 9:
     failures.append(f"only {len(codes)} codes with a meaning found in result_codes.h")
 base = codes.get("RESULT_INSTALLER_BASE", (0x80020000, ""))[0]
@@ -25,8 +25,8 @@ def returnable(code):
     own = [v for n, (v, _) in codes.items() if n != "RESULT_INSTALLER_BASE"]
     return code in own or (code & 0xFFFF0000) == base
 
-readme = (root / "docs/administrators-guide.md").read_text()
-section = readme.split("### Exit codes", 1)[-1].split("\n### ", 1)[0]
+guide = (root / "docs/administrators-guide.md").read_text()
+section = guide.split("### Exit codes", 1)[-1].split("\n### ", 1)[0]
 rows = {}
 for line in section.splitlines():
     cells = [c.strip() for c in line.strip().strip("|").split("|")]
@@ -37,20 +37,20 @@ for line in section.splitlines():
     if code_text == "0x8002xxxx":
         rows[base] = text
         if (unsigned, decimal) != (f"{base} + xxxx", f"{signed(base)} + xxxx"):
-            failures.append(f"README: 0x8002xxxx shows {unsigned!r} and {decimal!r}")
+            failures.append(f"guide: 0x8002xxxx shows {unsigned!r} and {decimal!r}")
         continue
     code = int(code_text, 0)
     rows[code] = text
     if unsigned != str(code):
-        failures.append(f"README: {code_text} shows {unsigned} unsigned, not {code}")
+        failures.append(f"guide: {code_text} shows {unsigned} unsigned, not {code}")
     if decimal != str(signed(code)):
-        failures.append(f"README: {code_text} shows {decimal}, not {signed(code)}")
+        failures.append(f"guide: {code_text} shows {decimal}, not {signed(code)}")
     if not returnable(code):
-        failures.append(f"README: {code_text} is no code Setup.exe returns")
+        failures.append(f"guide: {code_text} is no code Setup.exe returns")
 
 for name, (code, text) in codes.items():
     if rows.get(code) != text:
-        failures.append(f"README: {name} ({code:#010x}) has {rows.get(code)!r}, not {text!r}")
+        failures.append(f"guide: {name} ({code:#010x}) has {rows.get(code)!r}, not {text!r}")
     probe = code | 0x652 if code == base else code
     want = f"{text} ({probe & 0xFFFF})" if code == base else text
     # The folder is handed over as an argument, never pasted into the script.
@@ -61,6 +61,6 @@ for name, (code, text) in codes.items():
 
 for f in failures:
     print("FAIL:", f)
-print(f"{len(codes)} codes, {len(rows)} README rows checked: "
+print(f"{len(codes)} codes, {len(rows)} guide rows checked: "
       f"{'all in step' if not failures else str(len(failures)) + ' problems'}")
 sys.exit(1 if failures else 0)

@@ -25,7 +25,7 @@ class GuideE2E : public ProductTest {
  protected:
   // A batch file, with Setup.exe, CheckPackage.exe and the package beside it.
   void Share(const std::string& name, const std::string& text) {
-    ASSERT_FALSE(text.empty()) << "no such example in the README";
+    ASSERT_FALSE(text.empty()) << "no such example in the administrator's guide";
     wine.Shell("mkdir -p " + wine.QuotedPath("C:\\share") + " && cd " + wine.QuotedPath("C:\\work") +
                " && cp Setup.exe CheckPackage.exe " + wine.QuotedPath("C:\\share") +
                " && cp pellworth-normal.msi " + wine.QuotedPath("C:\\share\\Pellworth.msi"));
