@@ -111,6 +111,24 @@ TEST(PackageCheck, FormattedColumnsAndConditions) {
          f.registry.insert(f.registry.begin(), {u"reg2", 3, u"SOFTWARE\\Orvel\\TAVRELQ", u"HostID", u"x", u"HostId"});
        },
        {"error: HostID is written below HKCU, not"}},
+      // The row that matters after other rows of its table.
+      {"the HostID row after another Registry row",
+       [](PackageFacts& f) {
+         f.registry.insert(f.registry.begin(), {u"reg0", 2, u"SOFTWARE\\Orvel\\Other", u"Name", u"x", u"HostId"});
+       },
+       {}},
+      {"the HostID row below HKLM after one below HKCU",
+       [](PackageFacts& f) {
+         f.registry.insert(f.registry.begin(), {u"reg0", 1, u"SOFTWARE\\Orvel\\TAVRELQ", u"HostID", u"x", u"HostId"});
+       },
+       {}},
+      // (The check reads the actions by name and the sequence by number.)
+      {"the clearing action after another custom action",
+       [](PackageFacts& f) { f.customActions.push_back({u"Another", 51, u"OTHER", u"x"}); },
+       {}},
+      {"the clearing action's row after another sequence row",
+       [](PackageFacts& f) { f.executeSequence.push_back({u"LaunchConditions", u"", 100}); },
+       {}},
       {"ProductCode without braces",
        [](PackageFacts& f) { f.properties[u"ProductCode"] = u"0E5D2C1B-8A7F-4E6D-9C5B-4A3F2E1D0C9B"; },
        {"error: ProductCode is \"0E5D2C1B-8A7F-4E6D-9C5B-4A3F2E1D0C9B\", not a product code in braces"}},
