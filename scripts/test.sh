@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian 12 or 13 machine: installs what it
 # needs, then
-#  1. the host tests and the fuzz targets built with clang under
-#     AddressSanitizer and UndefinedBehaviorSanitizer;
-#  2. the contract suite against the real Win32 layer, each case under Wine;
-#  3. the host tiers: unit and contract tests on the simulated machine, the
+#  1. the contract suite against the real Win32 layer, each case under Wine;
+#  2. the host tiers: unit and contract tests on the simulated machine, the
 #     checks of both Setup.exe images and of the exit-code tables; the release
 #     (two builds compared, signed with a throw-away certificate); and the
-#     end-to-end tests of the real Setup.exe under Wine.
+#     end-to-end tests of the real Setup.exe under Wine;
+#  3. beside the end-to-end tests, whose time is mostly Setup.exe waiting (for
+#     the installer, for the 30-second confirmation), the host tests and the
+#     fuzz targets built with clang under AddressSanitizer and
+#     UndefinedBehaviorSanitizer, and run.
 # The Wine tiers run in the host's mode (scripts/wine.sh): on a machine that
 # runs 32-bit programs, the released i686 build in 32-bit prefixes, and also
 # the x86-64 contract suite and an install and removal in the x86-64 mode, so
@@ -49,9 +51,6 @@ run() {  # TIER STEP CTEST-ARGS...: a test run that fails is counted, and the ne
 }
 declare -A tiers=()
 
-build sanitize
-run sanitizer sanitize ctest --preset sanitize --timeout 600 -j2 --output-junit "$report/sanitize.xml"
-
 # The i686 build is always made: its image is the one released and checked.
 presets=(windows windows64 windows64-tests host)
 [ "$PELLWORTH_WINE_ARCH" = win32 ] && presets+=(windows-tests)
@@ -77,6 +76,23 @@ run host host ctest --preset host --timeout 600 -E '^(e2e\.|release$)' \
   --output-junit "$report/host.xml"
 run release release ctest --preset host --timeout 900 -R '^release$' \
   --output-junit "$report/release.xml"
+
+# The sanitizer tier's build and run, in the background beside the end-to-end
+# tier; its output goes to its steps' logs, its times to a file (the steps'
+# clock is this subshell's), and what it ends with is read after the wait.
+sanitizer_tier() {
+  local rc=0
+  { step configure-sanitize cmake --preset sanitize && step build-sanitize cmake --build --preset sanitize; } || rc=2
+  if [ "$rc" -eq 0 ]; then
+    step sanitize ctest --preset sanitize --timeout 600 -j2 --output-junit "$report/sanitize.xml" || rc=1
+  fi
+  for s in configure-sanitize build-sanitize sanitize; do echo "$s $(step_seconds "$s")"; done \
+    >"$report/sanitizer.seconds"
+  return "$rc"
+}
+sanitizer_tier &
+sanitizer_pid=$!
+echo "sanitizer tier: building and running in the background (its logs: $report/steps)"
 # Three cases at a time, each process in a prefix of its own: most of their
 # time is Setup.exe waiting (for the installer, for the 30-second confirmation).
 run end-to-end e2e env PELLWORTH_E2E_WOW64_ROOT="$wow64_root" ctest --preset host \
@@ -88,15 +104,38 @@ if [ "$PELLWORTH_WINE_ARCH" = win32 ]; then
     --output-junit "$report/e2e-win64.xml"
 fi
 
+sanitizer_rc=0
+wait "$sanitizer_pid" || sanitizer_rc=$?
+while read -r s seconds; do STEPS_SECONDS[$s]=$seconds; done <"$report/sanitizer.seconds"
+tiers[sanitizer]=$(step_seconds sanitize)
+case $sanitizer_rc in
+  0) ;;
+  2) echo "test: the sanitizer build failed; its tier was not run (its log: $report/steps)" >&2
+     failed+=(build-sanitize) ;;
+  *) failed+=(sanitize) ;;
+esac
+grep -E '^[0-9]+% tests passed' "$(steps_log sanitize)" 2>/dev/null | sed 's/^/sanitizer tier: /'
+
 # Where the time went: the builds and the install from this command's clock,
-# each tier from the clock of its test runs.
+# each tier from the clock of its test runs. The sanitizer tier's build and
+# run went on beside the end-to-end tier, so the rows add up to more than all.
+declare -A built=()
 for s in "${!STEPS_SECONDS[@]}"; do
-  case $s in configure-*|build-*|install) tiers[build]=$(( ${tiers[build]:-0} + STEPS_SECONDS[$s] )) ;; esac
+  case $s in
+    configure-*|build-*) built[${s#*-}]=$(( ${built[${s#*-}]:-0} + STEPS_SECONDS[$s] )) ;;&
+    configure-*|build-*|install) tiers[build]=$(( ${tiers[build]:-0} + STEPS_SECONDS[$s] )) ;;
+  esac
 done
 echo
 echo "where the time went (seconds):"
 for t in build sanitizer contract host release end-to-end; do
   printf '  %-12s %5d\n' "$t" "${tiers[$t]:-0}"
+  if [ "$t" = build ]; then
+    printf '    %-18s %5d\n' install "$(step_seconds install)"
+    for p in windows windows64 windows64-tests windows-tests host sanitize; do
+      [ -n "${built[$p]:-}" ] && printf '    %-18s %5d\n' "$p" "${built[$p]}"
+    done
+  fi
 done
 printf '  %-12s %5d\n' all "$((SECONDS - started))"
 
