@@ -3,9 +3,7 @@
 // line per finding on standard output ("error: ..." or "warning: ..."), and
 // nothing else there; a package it cannot read is named on standard error.
 //
-//   0  no errors (warnings allowed)
-//   1  one error or more
-//   2  the package could not be opened or read, or the command line is wrong
+// Its exit codes: check/exit_codes.h (2 also for a wrong command line).
 //
 // CheckPackage.exe /ProductCode PACKAGE.msi prints the package's product code
 // alone (for an uninstall line that waits, msiexec /x {code}) and ends 0; 2
@@ -13,6 +11,7 @@
 //
 // It reads the package only: the file, the registry and the machine stay as
 // they were.
+#include "check/exit_codes.h"
 #include "check/msi_package.h"
 #include "check/package_check.h"
 #include "platform/error_mode.h"
@@ -25,9 +24,6 @@
 
 namespace {
 
-constexpr int CHECK_PASSED = 0;
-constexpr int CHECK_FAILED = 1;
-constexpr int CHECK_UNREADABLE = 2;
 
 // One line on a standard handle: UTF-16 to a console, UTF-8 to a file or pipe.
 void PrintLine(DWORD which, const win::WString& text) {

@@ -63,11 +63,7 @@ check() {
   echo "> $1"
   if wine_run 'C:\deploy' "$1"; then
     printf '%s' "$RUN_OUTPUT" | tr -d '\r' | sed 's/^/  /'
-    case "$RUN_CODE" in
-      0x00000000) echo "  exit code 0: no errors, the package keeps what Setup.exe relies on" ;;
-      0x00000001) echo "  exit code 1: errors, Setup.exe would fail or leave the product with this package" ;;
-      *) echo "  exit code $RUN_CODE: the package could not be read" ;;
-    esac
+    echo "  exit code $(( RUN_CODE )): $(check_meaning "$RUN_CODE")"
   else
     echo "  no exit code: the run did not finish"
   fi

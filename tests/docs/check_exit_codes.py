@@ -59,6 +59,23 @@ for name, (code, text) in codes.items():
     if said != want:
         failures.append(f"exit-codes.sh: {probe:#010x} prints {said!r}, not {want!r}")
 
+# CheckPackage.exe's codes: one list in check/exit_codes.h, the same sentence
+# in the README and the packager's guide, the same text from the scripts.
+checks = re.findall(r"^constexpr int (CHECK_\w+) = (\d+); +// (.+)$",
+                    (root / "check/exit_codes.h").read_text(), re.M)
+if len(checks) != 3:
+    failures.append(f"{len(checks)} codes found in check/exit_codes.h, not 3")
+sentence = "exit code " + "; ".join(f"{value}: {text.strip()}" for _, value, text in checks)
+for doc in ("README.md", "docs/packagers-guide.md"):
+    flat = " ".join((root / doc).read_text().split()).lower()
+    if sentence.lower() not in flat:
+        failures.append(f"{doc} does not say {sentence!r}")
+for name, value, text in checks:
+    said = subprocess.run(["bash", "-c", 'source "$1/scripts/exit-codes.sh"; check_meaning "$2"',
+                           "check_meaning", str(root), value], capture_output=True, text=True).stdout.strip()
+    if said != text.strip():
+        failures.append(f"exit-codes.sh: check_meaning {value} prints {said!r}, not {text.strip()!r}")
+
 for f in failures:
     print("FAIL:", f)
 print(f"{len(codes)} codes, {len(rows)} guide rows checked: "
