@@ -44,8 +44,8 @@ for name in "a#b" "a;b" "a|b"; do
   expect "refused folder $name" "$out" "holds ${name:1:1}, which CMake or Ninja cannot take"
   expect "refused folder $name" "$out" "status 1"
 done
-mkdir -p "$work/Pat's (\$1) & !%"
-out=$( (cd "$work/Pat's (\$1) & !%" && source "$source_dir/scripts/folder-check.sh" && folder_check) 2>&1; echo "status $?")
+mkdir -p "$work/Pat's (\$1) & !% [x]"
+out=$( (cd "$work/Pat's (\$1) & !% [x]" && source "$source_dir/scripts/folder-check.sh" && folder_check) 2>&1; echo "status $?")
 expect "accepted folder" "$out" "status 0"
 
 echo "$passed passed, $failed failed"
