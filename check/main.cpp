@@ -55,10 +55,9 @@ win::WString Ours(const wchar_t* text) {
 
 int wmain(int argc, wchar_t** argv) {
   win::SetSys(&win::RealApi());
-  // First: no box from the system for a package on a drive without a medium.
-  win::QuietErrorMode();
-  // msi.dll and what it loads come from the system folder only.
-  win::RestrictLibrarySearch();
+  // First no box from the system for a package on a drive without a medium;
+  // then msi.dll and what it loads come from the system folder only.
+  win::QuietStart();
   bool productCode = argc == 3 && std::wstring(argv[1]) == L"/ProductCode";
   if (argc != 2 && !productCode) {
     PrintLine(STD_ERROR_HANDLE, u"usage: CheckPackage.exe [/ProductCode] PACKAGE.msi");

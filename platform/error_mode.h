@@ -4,7 +4,7 @@
 // deployment tool, nobody answers it and the run never ends. msiexec, which
 // inherits the mode, would wait on the same box.
 //
-// Both programs call QuietErrorMode as their first platform call ("SetErrorMode
+// Both programs begin with QuietStart, whose first platform call is QuietErrorMode ("SetErrorMode
 // function": "Best practice is that all applications call the process-wide
 // SetErrorMode function with a parameter of SEM_FAILCRITICALERRORS at startup.
 // This is to prevent error mode dialogs from hanging the application."). It
@@ -26,5 +26,10 @@ namespace win {
 constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
 
 void QuietErrorMode(Api& api = Sys());
+
+// How both programs begin: the quiet error mode first, then the library search
+// restricted to the system folder (platform/system_directory.h), before
+// anything else is called or loaded.
+void QuietStart(Api& api = Sys());
 
 }  // namespace win

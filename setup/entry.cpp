@@ -44,8 +44,8 @@ ResultCode RunRemoval(const Translation& translation, bool runElevated) {
 }  // namespace
 
 ResultCode SetupMain(int, char**) {
-  win::QuietErrorMode();  // first: no box from the system, here or in msiexec
-  win::RestrictLibrarySearch();
+  // First no box from the system, here or in msiexec; then the library search.
+  win::QuietStart();
 
   win::BOOL wow64 = win::FALSE;
   if (!win::Sys().IsWow64Process(win::Sys().GetCurrentProcess(), &wow64))

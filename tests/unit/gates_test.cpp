@@ -31,7 +31,8 @@ TEST_F(Gates, Wow64RefusesBeforeAnythingElse) {
 }
 
 // First no box from the system (a drive without a medium would ask for a
-// disk), keeping what the parent set; then the library search.
+// disk), keeping what the parent set; then the library search. CheckPackage.exe
+// begins with the same QuietStart.
 TEST_F(Gates, ErrorModeThenLibrarySearchComeFirst) {
   machine.wow64 = true;
   const std::pair<win::UINT, std::vector<win::UINT>> rows[] = {
