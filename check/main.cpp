@@ -15,7 +15,6 @@
 #include "check/msi_package.h"
 #include "check/package_check.h"
 #include "platform/error_mode.h"
-#include "platform/system_directory.h"
 #include "platform/win32_api.h"
 
 #include <string>
@@ -23,7 +22,6 @@
 #include <windows.h>
 
 namespace {
-
 
 // One line on a standard handle: UTF-16 to a console, UTF-8 to a file or pipe.
 void PrintLine(DWORD which, const win::WString& text) {

@@ -5,7 +5,6 @@
 #include "dfc/environment.h"
 #include "platform/api.h"
 #include "platform/error_mode.h"
-#include "platform/system_directory.h"
 #include "setup/installer_run.h"
 #include "setup/translate.h"
 #include "uninstall/uninstall_scanner.h"

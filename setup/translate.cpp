@@ -27,14 +27,21 @@ WString Tail(const WString& argument) {
 
 }  // namespace
 
+std::vector<WString> Translation::PassedThrough() const {
+  std::vector<WString> passed;
+  for (const MeantArgument& argument : installerArguments.Arguments())
+    if (!argument.own) passed.push_back(argument.text);
+  return passed;
+}
+
 bool Translation::HasRemovalSwitch() const {
-  for (const WString& argument : passedThrough)
+  for (const WString& argument : PassedThrough())
     if (StartsWith(argument, kRemovalPrefix)) return true;
   return false;
 }
 
 bool Translation::IsStrictRemoval() const {
-  for (const WString& argument : passedThrough)
+  for (const WString& argument : PassedThrough())
     if (argument == kStrictRemoval) return true;
   return false;
 }
@@ -60,7 +67,6 @@ ResultCode TranslateArguments(const std::vector<WString>& arguments, Translation
         if (!tail.empty() && tail != kStrict) return RESULT_BAD_ARGUMENTS;
       }
       out.installerArguments.AddPassedThrough(argument);
-      out.passedThrough.push_back(argument);
     }
   }
   return RESULT_SUCCESS;

@@ -35,9 +35,10 @@ struct Translation {
   InstallerCommandLine installerArguments;
   InstallerCommandLine packageArgument;  // nothing written without "/i:"
   win::WString patValue;
-  // The arguments the pass-through rule took, as the platform delivered them.
+  // The arguments the pass-through rule took, as the platform delivered them
+  // (the installer line's arguments that are not the program's own pieces).
   // Only these choose the road: a value or path never does.
-  std::vector<win::WString> passedThrough;
+  std::vector<win::WString> PassedThrough() const;
 
   // Whether a passed-through argument begins with "/x": the removal road.
   bool HasRemovalSwitch() const;

@@ -137,7 +137,7 @@ TEST(Translate, RemovalSwitches) {
   Translation t;
   ASSERT_EQ(TranslateArguments({u"/PAT:a/x", u"/log:C:/x", u"/i:C:/x.msi", u"/qn", u"/x:Strict"}, t),
             RESULT_SUCCESS);
-  EXPECT_EQ(t.passedThrough, (Args{u"/qn", u"/x:Strict"}));
+  EXPECT_EQ(t.PassedThrough(), (Args{u"/qn", u"/x:Strict"}));
   EXPECT_EQ(TranslateArguments({u"/PAT:v", u"a/x:bad"}, t), RESULT_BAD_ARGUMENTS);
 }
 
