@@ -51,23 +51,10 @@ struct Msi {
   }
 };
 
-// One installer handle, closed through the library it came from on every way
-// out of its scope.
-class MsiHandle {
- public:
-  explicit MsiHandle(const Msi& msi) : msi_(msi) {}
-  ~MsiHandle() {
-    if (handle_ != 0) msi_.closeHandle(handle_);
-  }
-  MsiHandle(const MsiHandle&) = delete;
-  MsiHandle& operator=(const MsiHandle&) = delete;
-  MSIHANDLE Get() const { return handle_; }
-  MSIHANDLE* Receive() { return &handle_; }  // for the one call that opens it
-
- private:
-  const Msi& msi_;
-  MSIHANDLE handle_ = 0;
-};
+// An installer handle closed through the library it came from.
+win::ScopedInstallerHandle InstallerHandle(const Msi& msi) {
+  return win::ScopedInstallerHandle(win::InstallerHandleTraits{msi.closeHandle});
+}
 
 const wchar_t* W(const WString& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -122,11 +109,11 @@ class Reader {
   // Hands each row of `query` to `row`; a step's status on failure.
   template <typename Row>
   UINT Rows(const WString& query, Row row) {
-    MsiHandle view(msi_);
+    win::ScopedInstallerHandle view = InstallerHandle(msi_);
     UINT status = msi_.openView(database_, W(query), view.Receive());
     if (status == ERROR_SUCCESS) status = msi_.viewExecute(view.Get(), 0);
     while (status == ERROR_SUCCESS) {
-      MsiHandle fetched(msi_);
+      win::ScopedInstallerHandle fetched = InstallerHandle(msi_);
       status = msi_.viewFetch(view.Get(), fetched.Receive());
       if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
       if (status != ERROR_SUCCESS) break;
@@ -157,7 +144,7 @@ class Reader {
 };
 
 UINT ReadTemplate(const Msi& msi, MSIHANDLE database, WString& text) {
-  MsiHandle summary(msi);
+  win::ScopedInstallerHandle summary = InstallerHandle(msi);
   UINT status = msi.getSummaryInformation(database, nullptr, 0, summary.Receive());
   if (status != ERROR_SUCCESS) return status;
   return AskText([&](wchar_t* buffer, DWORD* units) {
@@ -222,7 +209,7 @@ win::DWORD ReadPackage(const WString& path, PackageFacts& facts, WString& failur
 
   UINT status;
   {
-    MsiHandle database(msi);
+    win::ScopedInstallerHandle database = InstallerHandle(msi);
     status = msi.openDatabase(W(path), MSIDBOPEN_READONLY, database.Receive());
     if (status != ERROR_SUCCESS) {
       failure = u"cannot open the file as a Windows Installer package";

@@ -324,4 +324,39 @@ TEST(ScopedHandleContract, MovesHandOverAndReleaseOnce) {
   EXPECT_EQ(released, (std::vector<int>{1, 2, 3}));
 }
 
+// A policy that holds its release function (an installer handle, closed
+// through the library it came from): the owner releases through the function
+// it was given, and a move carries that function with the handle.
+std::vector<unsigned long> closedByFirst, closedBySecond;
+win::UINT
+#if defined(_WIN32)
+    __stdcall
+#endif
+    CloseByFirst(unsigned long handle) {
+  closedByFirst.push_back(handle);
+  return 0;
+}
+win::UINT
+#if defined(_WIN32)
+    __stdcall
+#endif
+    CloseBySecond(unsigned long handle) {
+  closedBySecond.push_back(handle);
+  return 0;
+}
+
+TEST(ScopedHandleContract, APolicyWithStateMovesWithTheHandle) {
+  {
+    win::ScopedInstallerHandle first(win::InstallerHandleTraits{&CloseByFirst});
+    win::ScopedInstallerHandle second(win::InstallerHandleTraits{&CloseBySecond}, 7);
+    EXPECT_FALSE(first.IsValid());
+    *first.Receive() = 5;
+    first = std::move(second);  // 5 goes through its own function; 7 keeps the second's
+    EXPECT_EQ(closedByFirst, std::vector<unsigned long>{5});
+    win::ScopedInstallerHandle third(std::move(first));
+  }
+  EXPECT_EQ(closedByFirst, std::vector<unsigned long>{5});
+  EXPECT_EQ(closedBySecond, std::vector<unsigned long>{7});
+}
+
 }  // namespace
