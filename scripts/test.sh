@@ -141,31 +141,7 @@ printf '  %-12s %5d\n' all "$((SECONDS - started))"
 
 # Every case of every run, and each one skipped with its reason.
 status=0
-python3 - "$PELLWORTH_WINE_ARCH" "$report"/*.xml <<'PY' || status=1
-import re, sys
-import xml.etree.ElementTree as ET
-mode, files = sys.argv[1], sys.argv[2:]
-passed = failed = 0
-skipped = []
-for path in files:
-    for case in ET.parse(path).getroot().iter("testcase"):
-        status = case.get("status")
-        if status == "run":
-            passed += 1
-        elif case.find("skipped") is not None:
-            # GoogleTest's "file:line: Skipped" and its reason, or a script's "skipped: reason"
-            why = re.search(r": Skipped\n(.+)|^skipped: (.+)", case.findtext("system-out") or "", re.M)
-            name = case.get("name").split("  # ")[0]
-            why = (why.group(1) or why.group(2)).strip() if why else "?"
-            skipped.append((path.rsplit("/", 1)[-1], name, why))
-        else:
-            failed += 1
-for run, name, why in skipped:
-    print("skipped %s (%s): %s" % (name, run, why))
-print("Wine mode %s: %d case(s) skipped because of it" % (mode, len(skipped)))
-print("total: %d passed, %d failed, %d skipped" % (passed, failed, len(skipped)))
-sys.exit(1 if failed else 0)
-PY
+python3 scripts/totals.py cases "$PELLWORTH_WINE_ARCH" "$report"/*.xml || status=1
 if [ ${#failed[@]} -gt 0 ]; then
   echo "test: these runs failed: ${failed[*]} (their logs: $report/steps)" >&2
   status=1
