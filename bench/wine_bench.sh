@@ -65,7 +65,7 @@ for ((i = 0; i < ROUNDS; i++)); do
   sample setup_refused 'C:\b\Setup.exe'
 done
 wine_exec 'C:\windows\system32\msiexec.exe' /x "$msi" /qn >/dev/null 2>&1 || true
-wineserver -w
+wine_wait
 
 # Uninstall entries of other products, then one matching entry that sorts last.
 import_entries() {
@@ -82,7 +82,7 @@ import_entries() {
     echo
   } > "$reg"
   wine_exec regedit /s 'C:\b\entries.reg' >/dev/null 2>&1
-  wineserver -w
+  wine_wait
 }
 for entries in 1000 10000; do
   import_entries $((entries - 1))   # entries of other products, then the match
@@ -90,7 +90,7 @@ for entries in 1000 10000; do
     sample "scan_$entries" 'C:\b\Setup.exe /x'
     sample "floor_$entries" 'C:\b\scanfloor.exe'
   done
-  wineserver -w   # the started uninstalls of the unknown product end
+  wine_wait   # the started uninstalls of the unknown product end
 done
 
 empty=$(med empty); floor=$(med libfloor)

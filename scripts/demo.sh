@@ -85,7 +85,7 @@ echo "  Pellworth entries in the Uninstall key: $(installed)"
 echo "  verbose installer log: $(ls "$drop/install.log" >/dev/null 2>&1 && echo present || echo missing)"
 
 run 'Setup.exe /x'
-wineserver -w   # Setup.exe starts the uninstall and does not wait for it
+wine_wait   # Setup.exe starts the uninstall and does not wait for it
 echo "  after the uninstall ended: HostID '$(hostid)', Pellworth entries: $(installed)"
 
 run 'Setup.exe /x:Strict'

@@ -176,10 +176,10 @@ def run_real(work, build):
     try:
         done = wine(f"{work}/wine", 'cd "$3/bin" && code=0 && while read -r case; do '
                     '"$(wine_loader)" contract_tests.exe --gtest_brief=1 --gtest_filter="$case" '
-                    '|| { code=1; break; }; done < ../cases.txt; wineserver -k; exit $code', build,
+                    '|| { code=1; break; }; done < ../cases.txt; wine_stop; exit $code', build,
                     timeout=300)
     except subprocess.TimeoutExpired:
-        wine(f"{work}/wine", "wineserver -k")
+        wine(f"{work}/wine", "wine_stop")
         return "killed"
     return "survived" if done.returncode == 0 else "killed"
 

@@ -1,7 +1,6 @@
 # The one Wine harness, sourced by the main command, the benchmark, the test
 # runner, the release test and the end-to-end tests. Every Wine program of the
-# project is started through it; the main command, the release test and the
-# benchmark call `wineserver -w` themselves to wait for the started uninstalls.
+# project is started, waited for and ended through it.
 #
 #   wine_mode                      decides once how this host runs Windows programs and
 #                                  exports the answer (see below); answers 1, with a
@@ -30,11 +29,15 @@
 #                                  programs then finds Wine started instead of starting it anew
 #                                  for each, and a caller that reads a program's output to its
 #                                  end (ctest, a pipe) no longer waits for the server to leave.
-#                                  Never followed by wineserver -w, which would wait it out
+#                                  Never followed by wine_wait, which would wait it out
 #   wine_settle [SECONDS]          waits until no program of the current prefix runs but Wine's
 #                                  own services (120 s at most): where the server is kept,
-#                                  what wineserver -w would be; answers 1, naming the programs,
+#                                  what wine_wait would be; answers 1, naming the programs,
 #                                  when some still run
+#   wine_wait                      waits until every program of the current prefix has ended
+#                                  and its server has left (a started uninstall that nobody
+#                                  waits for, say); never after wine_keep, which it would wait out
+#   wine_stop                      ends every process of the current prefix; the prefix stays
 #   wine_done                      ends every process of the prefix and removes ROOT
 #   wine_forget FOLDER             the same for every prefix FOLDER holds (ROOT or ROOTs below
 #                                  it), and removes FOLDER
@@ -151,7 +154,7 @@ wine_prefix() {
   # A prefix that did not boot is never taken for ready: its output is shown.
   local out rc=0
   out=$(wine_exec wineboot -i 2>&1) || rc=$?
-  [ "$rc" -eq 0 ] && { wineserver -w || rc=$?; }
+  [ "$rc" -eq 0 ] && { wine_wait || rc=$?; }
   if [ "$rc" -ne 0 ] || [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     echo "wine_prefix: wineboot could not make the $kind prefix in $WINEPREFIX (exit $rc):" >&2
     printf '%s\n' "$out" | tail -n 15 >&2
@@ -211,8 +214,16 @@ wine_run() {
   return 1
 }
 
-wine_done() {
+wine_wait() {
+  wineserver -w
+}
+
+wine_stop() {
   wineserver -k >/dev/null 2>&1 || true
+}
+
+wine_done() {
+  wine_stop
   [ -n "${WINE_ROOT:-}" ] && rm -rf "$WINE_ROOT"
 }
 

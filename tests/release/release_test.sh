@@ -101,7 +101,7 @@ wine_exec reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID 2>/dev/null | grep -
   fail "no HostID after the signed install"
 wine_run 'C:\d' 'C:\d\Setup.exe /x' || fail "no exit code"
 [ "$RUN_CODE" = 0x00000000 ] || fail "signed removal gave $RUN_CODE"
-wineserver -w
+wine_wait
 if wine_exec reg query 'HKLM\SOFTWARE\Orvel\TAVRELQ' /v HostID >/dev/null 2>&1; then
   fail "HostID is still there after the signed removal"
 fi
