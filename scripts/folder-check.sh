@@ -1,10 +1,14 @@
 # folder_check: stops at once, with one line that names the character and the
-# folder, when the project's folder holds a character that CMake or Ninja
-# cannot take in a source or build folder: CMake's configure step refuses ';',
-# '\' and '"'; its custom commands (the test discovery among them) refuse '#',
-# '<' and '>'; Ninja cannot read a build file with '|' in a path; and a line
-# break. Every other character works: blanks, quotes, $, &, (, ), [, ], %, !,
-# letters beyond ASCII (both commands were run from a folder named "brk [x]").
+# folder, when the project's folder holds a character on which configuring
+# the build fails (each seen with CMake 3.25 and Ninja, `cmake --preset host`
+# in a clone under such a folder): ';' (CMake cuts the path there: "file
+# failed to open for writing"), '\' (taken for a separator: the presets are
+# not found), '"' (CMake's own try-compile project: "Parse error"), '#', '<'
+# and '>' (the demo packages' custom command: "OUTPUT containing a "#" is not
+# allowed"), '|' (Ninja cannot build CMake's try-compile there: Threads not
+# found) and a line break (Ninja: "lexing error"). Every other character
+# works: blanks, quotes, $, &, (, ), [, ], %, !, letters beyond ASCII (both
+# README commands were run from a folder named "brk [x]").
 # Sourced by the demo, the test command and the release, from the project's
 # root.
 FOLDER_REFUSED=(';' '\' '"' '#' '<' '>' '|' $'\n')
