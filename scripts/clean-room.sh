@@ -6,11 +6,11 @@
 # makes a fresh minimal root of that Debian release with Debian's own tool
 # (mmdebstrap, installed here when missing), puts a clean clone of the
 # committed tree, with ../shared beside it, into a folder whose path holds
-# blanks, a quote, shell characters and a letter beyond ASCII, and runs there,
-# as root and in the C locale, the commands named (both unless told): "demo"
-# (bash scripts/demo.sh) and "test" (bash scripts/test.sh). Everything either
-# command needs must come from the project's own scripts: the root has nothing
-# but Debian's minimal base.
+# blanks, a quote, shell characters, brackets and a letter beyond ASCII, and
+# runs there, as root and in the C locale, the commands named (both unless
+# told): "demo" (bash scripts/demo.sh) and "test" (bash scripts/test.sh).
+# Everything either command needs must come from the project's own scripts:
+# the root has nothing but Debian's minimal base.
 # PELLWORTH_CLEAN_ROOM_NO_WINE32=1 makes a root whose archive cannot give the
 # 32-bit Wine (an apt preference pins wine32:i386 to -1), as an archive in the
 # middle of an update cannot: the commands then show the win64 mode's fallback.
@@ -107,8 +107,8 @@ bind /sys /sys
 bind /dev /dev   # with /dev/pts and /dev/shm
 
 # A folder as users' folders may be named: blanks, a quote, characters a shell
-# takes for its own, and a letter beyond ASCII.
-folder="/home/Pat's Prüfung & Test (\$1) !%"
+# takes for its own (brackets among them), and a letter beyond ASCII.
+folder="/home/Pat's Prüfung & Test (\$1) !% [x]"
 mkdir -p "$root$folder"
 git clone --quiet --no-hardlinks "$project" "$root$folder/p"
 if [ -d "$project/../shared" ]; then
