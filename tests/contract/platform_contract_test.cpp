@@ -352,6 +352,7 @@ TEST(ScopedHandleContract, APolicyWithStateMovesWithTheHandle) {
   {
     win::ScopedInstallerHandle first(win::InstallerHandleTraits{&CloseByFirst});
     win::ScopedInstallerHandle second(win::InstallerHandleTraits{&CloseBySecond}, 7);
+    win::ScopedInstallerHandle none(win::InstallerHandleTraits{&CloseByFirst}, 0);  // no handle
     EXPECT_FALSE(first.IsValid());
     *first.Receive() = 5;
     first = std::move(second);  // 5 goes through its own function; 7 keeps the second's
