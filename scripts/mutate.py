@@ -4,8 +4,8 @@ real Win32 layer against the contract suite under Wine.
 
 Changes one operator, comparison, boolean or integer constant at a time in
 setup/, uninstall/, dfc/ and platform/ (the product and its seam, not the
-real Win32 layer) and the package check's rules in check/, rebuilds the host unit and contract tests, runs them, and
-counts the mutant killed when a test fails, crashes or hangs. Prints every
+real Win32 layer) and the package check's rules in check/, rebuilds the host unit and contract tests, runs them and
+the exit codes' docs check, and counts the mutant killed when a test fails, crashes or hangs. Prints every
 survivor and the score; --json writes the full result.
 
 With --real-layer it mutates the real layer instead (platform/win32_api.cpp and
@@ -35,6 +35,7 @@ SKIP = {"platform/win32_api.cpp", "platform/win_types_check.cpp", "platform/win3
         "platform/api_calls.h", "platform/forwarding_api.h", "setup/main.cpp",
         "check/main.cpp", "check/msi_package.cpp"}
 TESTS = ["tests/unit_tests", "tests/contract_tests_sim"]
+DOCS_CHECK = "tests/docs/check_exit_codes.py"
 REAL_LAYER = ["platform/win32_api.cpp", "platform/scoped_handle.h"]
 HARNESS = ROOT / "scripts/wine.sh"
 
@@ -75,6 +76,12 @@ def code_spans(line):
     while i < n:
         if line.startswith("//", i):
             break
+        if line.startswith("/*", i):  # a comment within the line
+            spans.append((start, i))
+            close = line.find("*/", i + 2)
+            i = n if close < 0 else close + 2
+            start = i
+            continue
         c = line[i]
         if c in "\"'":
             spans.append((start, i))
@@ -235,6 +242,10 @@ def run_mutant(tree, build, mutant, work=None):
                 return "killed"
             if done.returncode != 0:
                 return "killed"
+        # The exit codes' numbers are also held by the docs check, against the
+        # guides and the scripts that print their meanings.
+        if subprocess.run(["python3", tree / DOCS_CHECK, tree], capture_output=True).returncode != 0:
+            return "killed"
         return "survived"
     finally:
         file.write_text(original)
