@@ -70,17 +70,25 @@ OPERATORS = [
 NUMBER = re.compile(r"\b(0x[0-9A-Fa-f]+|\d+)[uUlL]*\b")
 
 
-def code_spans(line):
-    """The parts of a line that are code: not comments, strings or characters."""
+def code_spans(line, in_block):
+    """The parts of a line that are code: not comments, strings or characters.
+    in_block: the line begins inside a /* comment. Returns the spans and whether
+    the line ends inside one."""
     spans, i, start, n = [], 0, 0, len(line)
+    if in_block:
+        close = line.find("*/")
+        if close < 0:
+            return [], True
+        i = start = close + 2
     while i < n:
         if line.startswith("//", i):
             break
-        if line.startswith("/*", i):  # a comment within the line
+        if line.startswith("/*", i):
             spans.append((start, i))
             close = line.find("*/", i + 2)
-            i = n if close < 0 else close + 2
-            start = i
+            if close < 0:
+                return spans, True
+            i = start = close + 2
             continue
         c = line[i]
         if c in "\"'":
@@ -93,7 +101,7 @@ def code_spans(line):
             continue
         i += 1
     spans.append((start, min(i, n)))
-    return spans
+    return spans, False
 
 
 def mutants_of(path):
@@ -102,18 +110,12 @@ def mutants_of(path):
     in_block = False
     for number, line in enumerate(text):
         stripped = line.strip()
-        if in_block:
-            if "*/" in line:
-                in_block = False
-            continue
-        if stripped.startswith("/*"):
-            in_block = "*/" not in stripped
-            continue
+        spans, in_block = code_spans(line, in_block)
         if stripped.startswith("#") or stripped.startswith("//") or not stripped:
             continue
         if "static_assert" in line or "operator" in line or "virtual" in line:
             continue
-        for begin, end in code_spans(line):
+        for begin, end in spans:
             code = line[begin:end]
             for pattern, replacement in OPERATORS:
                 for m in re.finditer(pattern, code):
