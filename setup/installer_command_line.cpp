@@ -24,6 +24,7 @@ void InstallerCommandLine::Write(const WString& argument, bool own) {
 }
 
 void InstallerCommandLine::AddPath(const WString& option, const WString& path) {
+  if (path.empty()) writable_ = false;
   Write(option, true);
   Write(path, true);
   text_ += u' ' + option + u' ' + Quoted(path);

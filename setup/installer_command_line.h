@@ -12,7 +12,11 @@
 // An argument that holds a quotation mark cannot be written so: it would open
 // or close a run where none was meant (a folder written "C:\P\" reaches this
 // program as C:\P" after the platform's split). The line is then not
-// writable, and the install road starts nothing.
+// writable, and the install road starts nothing. So is a line given an empty
+// path: msiexec would be handed "" for its package or log file, and no page
+// says what it does with that ("Command-Line Options" has /L log "to the
+// specified log file"; msiexec answers incorrect use of an option with its
+// usage window, "Standard Installer Command-Line Options", /help).
 //
 // Every piece the line receives begins with one space, as the installer
 // string always has; the program's own fixed pieces are appended as they are.
@@ -30,7 +34,7 @@ struct MeantArgument {
 
 class InstallerCommandLine {
  public:
-  // " <option> "<path>"".
+  // " <option> "<path>""; an empty path leaves the line not writable.
   void AddPath(const win::WString& option, const win::WString& path);
   // " NAME=VALUE", quoted as above; `name` is written as it is.
   void AddProperty(const win::WString& name, const win::WString& value);
@@ -44,7 +48,7 @@ class InstallerCommandLine {
   void Append(const InstallerCommandLine& other);
 
   const win::WString& Text() const { return text_; }
-  // False once an argument held a quotation mark.
+  // False once an argument held a quotation mark, or a path was empty.
   bool Writable() const { return writable_; }
   // Every argument given, in order, the program's fixed pieces left out and
   // an empty passed-through one kept (it is written as nothing, but it still

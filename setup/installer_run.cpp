@@ -1,8 +1,8 @@
 #include "setup/installer_run.h"
 
 #include "platform/api.h"
-#include "platform/scoped_com.h"
 #include "platform/scoped_handle.h"
+#include "platform/start_program.h"
 #include "platform/system_directory.h"
 #include "setup/installer_arguments.h"
 #include "uninstall/registry_reader.h"
@@ -51,8 +51,10 @@ ResultCode RunInstallation(Translation& translation) {
   // Started by its full path in the system folder: a bare name would let a
   // planted msiexec.exe beside this program run with its elevation.
   win::WString program = win::SystemFilePath(kInstallerProgram);
-  win::DWORD run = program.empty() ? RUN_START_FAILED
-                                   : RunAndWait(translation.installerArguments.Text(), program);
+  const win::WString& line = translation.installerArguments.Text();
+  // A line the platform cannot take would fail the start on every attempt.
+  if (!program.empty() && !win::CommandLineFits(program, line)) return RESULT_BAD_ARGUMENTS;
+  win::DWORD run = RunAndWait(line, program);
   ResultCode result = InstallerResult(run);
 
   for (int attempt = 0; attempt < HOSTID_POLL_ATTEMPTS; ++attempt) {
@@ -63,25 +65,13 @@ ResultCode RunInstallation(Translation& translation) {
 }
 
 win::DWORD RunAndWait(const win::WString& arguments, const win::WString& program) {
-  win::SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  // No error box when the start fails: it would hold the run until somebody
-  // closes it, and in session 0, where deployment tools run it, nobody can.
-  // The start completes before the call returns: this thread has no message
-  // loop to finish an activation begun in the background.
-  info.fMask = win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI | win::SEE_MASK_NOASYNC;
-  info.lpFile = program.c_str();
-  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
-  info.nShow = win::SW_HIDE;
-
   win::ScopedProcessHandle process;
   try {
-    // Before the start, as the shell asks; balanced when the run is read.
-    win::ScopedCom com;
-    if (!com.Ready()) return RUN_START_FAILED;
-    if (!win::Sys().ShellExecuteExW(&info)) return RUN_START_FAILED;
-    process.Reset(info.hProcess);
+    // Hidden, with the default verb: the install asks for no elevation of its own.
+    if (!win::StartProgram({program, arguments, nullptr, win::SW_HIDE, &process}).started)
+      return RUN_START_FAILED;
     if (!process.IsValid()) return RUN_NO_PROCESS;
+    // The start's apartment has ended: this wait without a time-out holds none.
     if (win::Sys().WaitForSingleObject(process.Get(), win::INFINITE) == win::WAIT_FAILED)
       return RUN_WAIT_FAILED;
     win::DWORD exitCode = 0;

@@ -23,7 +23,7 @@ extern const win::WString kInstallerProgram;  // "msiexec.exe", found in the sys
 // " /quiet". Answers RESULT_BAD_ARGUMENTS, and nothing is to be started, when
 // PAT is missing or empty, when msiexec would not accept a passed-through
 // argument (setup/installer_arguments.h), or when an argument holds a
-// quotation mark (setup/installer_command_line.h).
+// quotation mark or a path is empty (setup/installer_command_line.h).
 [[nodiscard]] ResultCode CompleteInstallerArguments(Translation& translation);
 
 // Whether the product has confirmed itself: HostID exists below
@@ -31,10 +31,14 @@ extern const win::WString kInstallerProgram;  // "msiexec.exe", found in the sys
 // for the reader's buffer answers ERROR_MORE_DATA, and it exists all the same).
 bool HostIdPresent();
 
-// Completes the arguments and runs the install road.
+// Completes the arguments and runs the install road. A finished line that
+// the platform's command line cannot take (platform/start_program.h) answers
+// RESULT_BAD_ARGUMENTS, and nothing is started.
 ResultCode RunInstallation(Translation& translation);
 
-// Starts `program` hidden with `arguments` (none when empty), waits for it
-// without a time-out and answers its exit code, or one of the RUN_* failures.
-// The process handle is closed on every path.
+// Starts `program` (a full path; empty: the start fails) hidden with
+// `arguments` (none when empty) through win::StartProgram, waits for it
+// without a time-out once the start's COM apartment has ended, and answers its
+// exit code, or one of the RUN_* failures. The process handle is closed on
+// every path.
 [[nodiscard]] win::DWORD RunAndWait(const win::WString& arguments, const win::WString& program);

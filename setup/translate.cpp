@@ -62,7 +62,10 @@ ResultCode TranslateArguments(const std::vector<WString>& arguments, Translation
       out.installerArguments.AddPath(kLogOption,
                                      Contains(argument, u":") ? Tail(argument) : kDefaultLog);
     } else {
-      if (Contains(argument, kRemoveSwitch)) {
+      // The removal switch's value, read only where the switch is: a
+      // property that holds "/x:" further in (SERVERURL=http://x:8080/api) is
+      // passed through like any other.
+      if (StartsWith(argument, kRemoveSwitch)) {
         WString tail = Tail(argument);
         if (!tail.empty() && tail != kStrict) return RESULT_BAD_ARGUMENTS;
       }

@@ -1,23 +1,25 @@
 // Translation of the program's switches into a Windows Installer argument
 // string. Each argument is one switch only, the first rule that matches it
-// (switch texts are case-sensitive; the first three count only at the start
-// of an argument, so a value or path holding "/log", "/PAT:" or "/i:" further
-// in is passed through; "/x:" is refused anywhere):
+// (switch texts are case-sensitive and count only at the start of an
+// argument, so a value or path holding "/log", "/PAT:", "/i:" or "/x:"
+// further in is passed through):
 //
 //   "/i:"    at the start: the package piece " /i "<tail>"", held apart; the last one wins
 //   "/PAT:"  at the start: " PAT=<tail>" appended; patValue becomes the tail
 //   "/log"   at the start: " /L*v "<tail>"" when the argument has a colon, else the
 //            default log
-//   "/x:"    anywhere: accepted when the tail is empty or "Strict", then passed
-//            through; any other tail rejects the command line
+//   "/x:"    at the start: accepted when the tail is empty or "Strict", then
+//            passed through; any other tail rejects the command line
 //   other    " <argument>" appended: passed through to Windows Installer
 //
 // The tail is the text after the argument's first colon. Each piece is
 // written so that msiexec splits it back into the argument meant
 // (setup/installer_command_line.h): a value with a blank, or an empty one, as
 // NAME="VALUE", a path between quotation marks, an empty passed-through
-// argument not at all. One that holds a quotation mark leaves the line not
-// writable, and the install road refuses it.
+// argument not at all. One that holds a quotation mark, or a "/i:" or "/log:"
+// with nothing after the colon (an empty package or log path), leaves the
+// line not writable, and the install road refuses it; the removal road reads
+// neither.
 //
 // The road: only a removal switch removes, that is a passed-through argument
 // that begins with "/x" ("/x", "/x:", "/x:Strict", "/xanything"). A value or

@@ -65,6 +65,17 @@ std::vector<win::WString> SplitMsiexecLine(const win::WString& parameters) {
   return words;
 }
 
+MsiexecAction MsiexecActionOf(const win::WString& file, const win::WString& parameters) {
+  win::WString name = Lower(file.substr(file.find_last_of(u"\\/") + 1));
+  if (name != u"msiexec.exe") return MsiexecAction::Other;
+  for (const win::WString& word : SplitMsiexecLine(parameters)) {
+    win::WString option = Lower(word);
+    if (option == u"/i") return MsiexecAction::Install;
+    if (option.compare(0, 2, u"/x") == 0) return MsiexecAction::Uninstall;
+  }
+  return MsiexecAction::Other;
+}
+
 bool MsiexecShowsUsage(const win::WString& parameters) {
   std::vector<win::WString> words = SplitMsiexecLine(parameters);
   bool action = false;
@@ -80,7 +91,8 @@ bool MsiexecShowsUsage(const win::WString& parameters) {
     } else if (!TakesValue(option)) {
       return true;
     }
-    if (++i == words.size()) return true;  // its value, whatever it holds
+    // Its value, whatever it holds, but never empty: each names a file or product.
+    if (++i == words.size() || words[i].empty()) return true;
   }
   return !action;
 }

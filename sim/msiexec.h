@@ -24,7 +24,10 @@
 // letters, digits, "_" and "."), one of the display and restart options
 // msiexec's usage lists, or a logging switch or "/update" with the argument
 // after it. Switches are read in any case. A value is the next argument,
-// whatever it holds: quoted, it may be empty or begin with "/".
+// whatever it holds: quoted, it may begin with "/". A package, product code,
+// log file or update that is empty ("") names nothing: taken as the usage
+// window, since no page says what msiexec does with it and "incorrect use of
+// any option invokes" the usage ("Standard Installer Command-Line Options").
 //
 // The modal box: a display option whose level shows one at the end (a "+"),
 // a basic, reduced or full level (their error boxes, "User Interface
@@ -38,6 +41,12 @@
 #include "platform/win_types.h"
 
 namespace sim {
+
+// What a start asked of Windows Installer, read from msiexec's split of its
+// parameters: the action word ("/i" an install; "/x", or "/x" with the product
+// code joined, an uninstall). Other for any other program, or no action.
+enum class MsiexecAction { Other, Install, Uninstall };
+MsiexecAction MsiexecActionOf(const win::WString& file, const win::WString& parameters);
 
 std::vector<win::WString> SplitMsiexecLine(const win::WString& parameters);
 bool MsiexecShowsUsage(const win::WString& parameters);

@@ -54,6 +54,7 @@ win::BOOL Processes::StartEx(win::SHELLEXECUTEINFOW* info, std::uintptr_t handle
   start.directory = FromPtr(info->lpDirectory);
   start.show = info->nShow;
   start.atMs = nowMs_;
+  start.action = MsiexecActionOf(start.file, start.parameters);
   starts.push_back(start);
   if ((info->fMask & win::SEE_MASK_NOASYNC) == 0) {
     ++lostStarts;
@@ -114,6 +115,11 @@ bool Processes::Holds(win::HANDLE handle) const {
 }
 
 win::DWORD Processes::Wait(win::HANDLE handle, win::DWORD milliseconds) {
+  if (milliseconds == win::INFINITE && comInitializations > 0 &&
+      apartment_ == win::COINIT_APARTMENTTHREADED) {
+    ++waitsInApartment;
+    return win::WAIT_FAILED;
+  }
   if (!Holds(handle)) return win::WAIT_FAILED;
   Process& process = *processes_.at(reinterpret_cast<std::uintptr_t>(handle));
   if (process.ended) return win::WAIT_OBJECT_0;
@@ -188,6 +194,7 @@ void Processes::Dump(std::ostream& out) const {
   out << "virtual clock at " << nowMs_ << " ms\n";
   if (lostStarts != 0) out << lostStarts << " start(s) lost: no SEE_MASK_NOASYNC\n";
   if (startsWithoutCom != 0) out << startsWithoutCom << " start(s) refused: COM not initialized\n";
+  if (waitsInApartment != 0) out << waitsInApartment << " wait(s) without a time-out refused: COM initialized\n";
   if (usageWindows != 0) out << usageWindows << " msiexec usage window(s), never closed\n";
   if (modalBoxes != 0) out << modalBoxes << " msiexec modal box(es), never closed\n";
   for (const ProcessStart& s : starts)

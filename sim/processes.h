@@ -22,6 +22,13 @@
 //    RPC_E_CHANGED_MODE for another one (not counted); each S_OK or S_FALSE is
 //    to be balanced by one CoUninitialize, and one left over, or one too many,
 //    is an open resource.
+//  - A thread in a COM apartment has a hidden window that must go on handling
+//    messages: "a thread that uses a wait function with no time-out interval
+//    may cause the system to become deadlocked", CoInitialize being one of the
+//    calls that creates such a window ("WaitForSingleObject function",
+//    remarks). A wait without a time-out while the thread is in a
+//    single-threaded apartment is refused (WAIT_FAILED) and counted in
+//    waitsInApartment, so no test can pass with one.
 //  - hInstApp answers above 32 only when SEE_MASK_NOCLOSEPROCESS was asked;
 //    without it, a start that succeeds leaves it null (it means nothing then).
 //  - ShellExecuteExW checks the record's size, hands out a process handle only
@@ -47,6 +54,7 @@
 #include <vector>
 
 #include "platform/win_types.h"
+#include "sim/msiexec.h"
 
 namespace sim {
 
@@ -72,6 +80,9 @@ struct ProcessStart {
   int show = -1;
   win::UINT errorMode = 0;  // the caller's error mode, which the child inherits
   win::DWORD mask = 0;
+  // What Windows Installer was asked to do, as msiexec reads its line: the
+  // road the start served, read from the start itself.
+  MsiexecAction action = MsiexecAction::Other;
   win::DWORD recordSize = 0;
   bool hasOwner = false;
   std::uint64_t atMs = 0;
@@ -90,6 +101,7 @@ class Processes {
   int usageWindows = 0;  // msiexec starts that showed the usage window
   int modalBoxes = 0;    // msiexec starts that ended on a modal box
   int hungWaits = 0;     // waits without a time-out on a program that never ends
+  int waitsInApartment = 0;  // waits without a time-out in a single-threaded apartment
   win::DWORD lastError = 0;  // what GetLastError answers: the last failed start's reason
   // What a start of a scripted program answers in hInstApp: above 32 it
   // starts; 32 or less refuses it with that error.

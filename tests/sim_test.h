@@ -27,6 +27,8 @@ class SimTest : public testing::Test {
     EXPECT_EQ(machine.processes.modalBoxes, 0) << machine.Dump();
     // Nor starts anything while COM is not initialized on its thread.
     EXPECT_EQ(machine.processes.startsWithoutCom, 0) << machine.Dump();
+    // Nor waits without a time-out while it holds a COM apartment.
+    EXPECT_EQ(machine.processes.waitsInApartment, 0) << machine.Dump();
     EXPECT_EQ(faults.OpenHandles(), std::vector<std::string>()) << faults.Counts();
     // Every key is opened as Windows must see it: read rights, no options, no
     // registry view (a wrong mask fails every read on Windows, not on Wine).

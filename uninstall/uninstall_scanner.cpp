@@ -4,7 +4,7 @@
 
 #include "dfc/product.h"
 #include "platform/api.h"
-#include "platform/scoped_com.h"
+#include "platform/start_program.h"
 #include "platform/system_directory.h"
 #include "uninstall/registry_reader.h"
 #include "uninstall/trace.h"
@@ -13,6 +13,14 @@ const win::WString kUninstallProgram = u"MsiExec.exe";
 const win::WString kUninstallKeyPath = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 namespace {
+
+// Every removal line ends with it: msiexec with no restart option restarts
+// the machine by itself whenever the package needs it, at any UI level
+// ("Standard Installer Command-Line Options", /quiet), and nobody would be
+// asked. ReallySuppress suppresses "all restarts and restart prompts initiated
+// by ForceReboot during the installation" and at its end ("REBOOT property");
+// /norestart is documented only for the restart after it.
+const win::WString kNoRestartPiece = u" REBOOT=ReallySuppress";
 
 const char16_t* UiSwitch(win::LONG level) {
   switch (level) {
@@ -98,39 +106,17 @@ UninstallScanner::Removal UninstallScanner::RemoveMatchingEntry(const win::WStri
 
   if (!IsProductCodeForm(subkeyName)) return Removal::PassOver;
   win::WString program = kUninstallProgram;
-  win::WString parameters = u" /x" + subkeyName + UiSwitch(uiLevel_);
+  win::WString parameters = u" /x" + subkeyName + UiSwitch(uiLevel_) + kNoRestartPiece;
   Trace(0, u"Execute string is  : " + program);
   Trace(0, u"Argument string is : " + parameters);
-  // Started by its full path in the system folder, never by bare name; when
-  // that folder is unknown the start counts as refused.
-  win::WString path = win::SystemFilePath(program);
-  bool started = false;
-  win::DWORD error = 0;  // no system folder: nothing was started, no reason to give
-  if (!path.empty()) {
-    // Not waited for, and with no error box when the start fails: one would
-    // hold the run until somebody closes it, and in session 0 nobody can.
-    // The elevation's consent is no error box: "runas" still asks for it; no
-    // verb at all is the default one. The start completes before the call
-    // returns (this program has no message loop and ends right after it).
-    // Its answer is the BOOL: hInstApp means nothing without a process handle.
-    win::SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = win::SEE_MASK_FLAG_NO_UI | win::SEE_MASK_NOASYNC;
-    info.lpVerb = runElevated_ ? u"runas" : nullptr;
-    info.lpFile = path.c_str();
-    info.lpParameters = parameters.c_str();
-    info.nShow = win::SW_SHOWNORMAL;
-    // COM before the start, as the shell asks ("runas" is a verb the shell
-    // may hand to an extension); without it nothing is started.
-    win::ScopedCom com;
-    if (!com.Ready()) {
-      error = static_cast<win::DWORD>(com.Result());
-    } else {
-      started = win::Sys().ShellExecuteExW(&info) != win::FALSE;
-      if (!started) error = win::Sys().GetLastError();
-    }
-  }
+  // Started by its full path in the system folder, never by bare name (an
+  // unknown folder starts nothing, with no reason to give), and not waited
+  // for. The elevation's consent is no error box: "runas" still asks for it;
+  // no verb at all is the default one.
+  win::StartOutcome start = win::StartProgram({win::SystemFilePath(program), parameters,
+                                               runElevated_ ? u"runas" : nullptr,
+                                               win::SW_SHOWNORMAL, nullptr});
   // The status is the reason a start failed (1223 when consent was refused), 0 for a start.
-  Trace(started ? 0 : static_cast<win::LONG>(error), u"Execute uninstall");
-  return started ? Removal::Finished : Removal::Failed;
+  Trace(start.started ? 0 : static_cast<win::LONG>(start.error), u"Execute uninstall");
+  return start.started ? Removal::Finished : Removal::Failed;
 }

@@ -1,5 +1,6 @@
 // UninstallScanner: finds an earlier installation of the product among the
-// machine's Uninstall entries and removes the first one it can.
+// machine's Uninstall entries and starts the removal of the first one whose
+// key name is a product code; a start that fails ends the scan.
 //
 // ScanAndRemove walks the subkeys of the Uninstall key below HKLM
 // in enumeration order. An entry matches when its
@@ -7,6 +8,13 @@
 // is a product code is uninstalled through MsiExec.exe (started, not waited
 // for); one whose key name is not is passed over. In force-delete mode the
 // matching entry's key is deleted instead.
+//
+// The uninstall's line is " /x<product code>", the UI switch of the level
+// (" /qn" as constructed; " /qn+", " /qb", " /qb+", " /qf" for 2 to 5;
+// nothing for any other level), then " REBOOT=ReallySuppress" at every level:
+// the removal never restarts the machine, nor asks to. A restart the package
+// needs is left to the administrator (the uninstall then ends 3010 and leaves
+// what it could not replace for the next start).
 //
 //   false                          the key could not be opened or counted, or
 //                                  the removal of a match failed

@@ -62,9 +62,14 @@ const Scenario kScenarios[] = {
 
 sweep::Started StartedOn(const sim::Machine& m) {
   if (m.starts.empty()) return sweep::Started::Nothing;
-  // The installer is the start that is held and waited for.
-  return (m.starts[0].mask & win::SEE_MASK_NOCLOSEPROCESS) != 0 ? sweep::Started::Installer
-                                                                : sweep::Started::Uninstall;
+  // The road the start served, as msiexec reads the line it was given.
+  switch (m.starts[0].action) {
+    case sim::MsiexecAction::Install: return sweep::Started::Installer;
+    case sim::MsiexecAction::Uninstall: return sweep::Started::Uninstall;
+    case sim::MsiexecAction::Other: break;
+  }
+  ADD_FAILURE() << "a start that is neither road: " << sim::Narrow(m.starts[0].parameters);
+  return sweep::Started::Nothing;
 }
 
 struct Outcome {

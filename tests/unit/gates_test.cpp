@@ -201,9 +201,8 @@ TEST_F(Gates, RoadChoice) {
     int opensBefore = faults.CallCount(win::Call::RegOpenKeyExW);
     CommandLine(row.arguments);
     EXPECT_EQ(Run(), row.expected);
-    // The installer is the start that is held and waited for.
     bool startedInstaller =
-        !machine.starts.empty() && (machine.starts[0].mask & win::SEE_MASK_NOCLOSEPROCESS) != 0;
+        !machine.starts.empty() && machine.starts[0].action == sim::MsiexecAction::Install;
     EXPECT_EQ(startedInstaller, !row.removal && row.expected == RESULT_SUCCESS);
     if (row.removal) {
       EXPECT_EQ(faults.CallCount(win::Call::RegOpenKeyExW), opensBefore + 1);
@@ -263,6 +262,10 @@ TEST_F(Gates, ComAroundEachStart) {
     EXPECT_EQ(machine.starts[0].errorMode & win::kQuietErrorMode, win::kQuietErrorMode);
     if (row.com == Row::Clean) {
       EXPECT_LT(at(Call::ShellExecuteExW), at(Call::CoUninitialize));
+      // The apartment ends with the start, before the wait for the installer.
+      if (machine.starts[0].action == sim::MsiexecAction::Install) {
+        EXPECT_LT(at(Call::CoUninitialize), at(Call::WaitForSingleObject));
+      }
     } else {
       EXPECT_EQ(faults.CallCount(Call::CoUninitialize), uninitializations);
     }

@@ -112,6 +112,10 @@ TEST_F(InstallRoad, WhatMsiexecReceivesIsWhatWasMeant) {
       {u"/PAT:x /update /PAT:y a.msp", nullptr},
       {u"/PAT:x /l*v /log:a.log b.log", nullptr},
       {u"/l*v \"\" /PAT:x", nullptr},
+      // A script's unset variable leaves a switch with nothing after the colon:
+      // msiexec would be handed "" for its package or log file.
+      {u"/PAT:x /log:", nullptr},
+      {u"/PAT:x /i:", nullptr},
       {u"/l*v /PAT:x", nullptr},
       {u"/PAT:x /l*v \"C:\\Program Files\\l.log\" /update a.msp",
        u" PAT=x /l*v \"C:\\Program Files\\l.log\" /update a.msp"},
@@ -329,6 +333,29 @@ TEST_F(InstallRoad, RunFailureFoldsUnlessConfirmed) {
   machine.SetString(win::HKeyLocalMachine(), kHostIdKey, u"HostID", u"x");
   faults.Inject({win::Call::ShellExecuteExW, 2});
   EXPECT_EQ(Run(u"/PAT:1"), RESULT_SUCCESS);
+}
+
+// The whole line the start builds, "<msiexec's path>" and the parameters,
+// must fit the platform's 32,767 units with its null: one unit past it is
+// refused before anything starts, and the run does not poll.
+TEST_F(InstallRoad, LineTheStartCannotTakeIsRefused) {
+  Installer(0, 1000, true);
+  const std::u16string fixed = u" PAT=x A= /i Setup.msi   REINSTALL=ALL REINSTALLMODE=vomus /quiet";
+  const std::size_t room = 32767 - 4 - Msiexec().size() - fixed.size();  // quotes, blank, null
+  for (std::size_t extra : {0, 1}) {
+    SCOPED_TRACE(extra);
+    machine.starts.clear();
+    machine.sleeps.clear();
+    machine.DeleteTree(win::HKeyLocalMachine(), kHostIdKey);
+    ResultCode result = Run(u"/PAT:x A=" + std::u16string(room + extra, u'a'));
+    EXPECT_EQ(result, extra == 0 ? RESULT_SUCCESS : RESULT_BAD_ARGUMENTS);
+    ASSERT_EQ(machine.starts.size(), extra == 0 ? 1u : 0u);
+    if (extra == 0) {
+      EXPECT_EQ(machine.starts[0].parameters.size() + Msiexec().size() + 4, 32767u);
+    } else {
+      EXPECT_TRUE(machine.sleeps.empty());
+    }
+  }
 }
 
 TEST_F(InstallRoad, EmptyArgumentsPassNoParameters) {

@@ -82,7 +82,7 @@ TEST_F(Trace, EntriesThenUninstall) {
                            u"DisplayName     : Pellworth",
                            u"UninstallString : ",
                            u"Execute string is  : MsiExec.exe",
-                           u"Argument string is :  /x" + kCode + u" /qn",
+                           u"Argument string is :  /x" + kCode + u" /qn REBOOT=ReallySuppress",
                            u"Execute uninstall",
                        }));
 }

@@ -14,7 +14,7 @@ struct Row {
   const char16_t* installerArguments;
   const char16_t* packageArgument;
   const char16_t* patValue;
-  bool writable = true;  // false: an argument held a quotation mark
+  bool writable = true;  // false: an argument held a quotation mark, or a path was empty
 };
 
 TEST(Translate, Rules) {
@@ -26,8 +26,10 @@ TEST(Translate, Rules) {
        {u"/i:C:\\pkg\\p.msi", u"/PAT:VALUE", u"/log:C:\\logs\\s.log", u"TARGETDIR=C:\\T"},
        u" PAT=VALUE /L*v \"C:\\logs\\s.log\" TARGETDIR=C:\\T", u" /i \"C:\\pkg\\p.msi\"", u"VALUE"},
       {"strict removal passed through", {u"/x:Strict", u"/qn"}, u" /x:Strict /qn", u"", u""},
-      {"empty package", {u"/i:"}, u"", u" /i \"\"", u""},
-      {"empty log path", {u"/log:"}, u" /L*v \"\"", u"", u""},
+      // msiexec would be handed "" for a file: not writable either.
+      {"empty package", {u"/i:"}, u"", u" /i \"\"", u"", false},
+      {"empty log path", {u"/log:"}, u" /L*v \"\"", u"", u"", false},
+      {"empty package replaced by a later one", {u"/i:", u"/i:p.msi"}, u"", u" /i \"p.msi\"", u""},
       // An empty value is spelled "", so the installer never takes the next piece.
       {"empty then later pat", {u"/PAT:", u"/PAT:x"}, u" PAT=\"\" PAT=x", u"", u"x"},
       {"later empty pat empties the value", {u"/PAT:a", u"/PAT:"}, u" PAT=a PAT=\"\"", u"", u""},
@@ -45,6 +47,8 @@ TEST(Translate, Rules) {
       {"log inside a word", {u"dia/logue", u"a/log"}, u" dia/logue a/log", u"", u""},
       {"pat inside a value", {u"/PAT:v", u"X=a/PAT:b"}, u" PAT=v X=a/PAT:b", u"", u"v"},
       {"package inside a value", {u"Y=c/i:d"}, u" Y=c/i:d", u"", u""},
+      {"removal value inside a property", {u"SERVERURL=http://x:8080/api"},
+       u" SERVERURL=http://x:8080/api", u"", u""},
       {"switch after a leading blank", {u" /log"}, u" \" /log\"", u"", u""},
       {"log switch with more letters", {u"/logfile:C:\\x.log"}, u" /L*v \"C:\\x.log\"", u"", u""},
       {"package switch is tested before PAT", {u"/i:x/PAT:y"}, u"", u" /i \"x/PAT:y\"", u""},
@@ -90,7 +94,7 @@ TEST(Translate, Rules) {
 
 TEST(Translate, RejectsRemovalValuesOtherThanStrict) {
   for (const char16_t* value : {u"/x:strict", u"/x:STRICT", u"/x:Strict ", u"/x:Strictly",
-                                u"a/x:Strict:b"}) {
+                                u"/x:Strict:b", u"/x::"}) {
     SCOPED_TRACE(Show(value));
     Translation t;
     EXPECT_EQ(TranslateArguments({u"/PAT:v", value}, t), RESULT_BAD_ARGUMENTS);
@@ -121,7 +125,7 @@ TEST(Translate, RemovalSwitches) {
       {{u"/L*V", u"C:/xlog.txt"}, false, false},
       {{u"a/x"}, false, false},
       {{u"X=/x"}, false, false},
-      {{u"a/x:Strict"}, false, false},  // accepted by the "/x:" rule, yet no removal
+      {{u"a/x:Strict"}, false, false},  // the "/x:" rule reads only where the switch is
       {{u" /x"}, false, false},
       {{u"/X"}, false, false},
       // A value or path is never a passed-through argument.
@@ -138,7 +142,7 @@ TEST(Translate, RemovalSwitches) {
   ASSERT_EQ(TranslateArguments({u"/PAT:a/x", u"/log:C:/x", u"/i:C:/x.msi", u"/qn", u"/x:Strict"}, t),
             RESULT_SUCCESS);
   EXPECT_EQ(t.PassedThrough(), (Args{u"/qn", u"/x:Strict"}));
-  EXPECT_EQ(TranslateArguments({u"/PAT:v", u"a/x:bad"}, t), RESULT_BAD_ARGUMENTS);
+  EXPECT_EQ(TranslateArguments({u"/PAT:v", u"a/x:bad"}, t), RESULT_SUCCESS);
 }
 
 // What msiexec accepts after "/i package", argument by argument; anything

@@ -60,7 +60,7 @@ TEST_F(UninstallScan, FirstMatchingProductCodeIsUninstalledAndTheScanEnds) {
   EXPECT_TRUE(scanner.ScanAndRemove());
   EXPECT_FALSE(scanner.completedWithoutLaunch());
   // Enumeration order is the registry's: A before B.
-  EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeA + u" /qn"});
+  EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeA + u" /qn REBOOT=ReallySuppress"});
   EXPECT_EQ(faults.CallCount(win::Call::RegEnumKeyExW), 1);
   const sim::ProcessStart& s = machine.starts[0];
   EXPECT_EQ(s.recordSize, sizeof(win::SHELLEXECUTEINFOW));
@@ -79,7 +79,7 @@ TEST_F(UninstallScan, EntryWithoutProductCodeNameIsPassedOver) {
   Entry(kCodeB, u"Pellworth");
   UninstallScanner scanner(false);
   EXPECT_TRUE(scanner.ScanAndRemove());
-  EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeB + u" /qn"});
+  EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeB + u" /qn REBOOT=ReallySuppress"});
   EXPECT_FALSE(machine.starts[0].hasVerb);  // the default verb
 }
 
@@ -105,7 +105,7 @@ TEST_F(UninstallScan, EntryWithoutDisplayNameIsPassedOver) {
   Entry(kCodeB, u"Pellworth");
   UninstallScanner scanner(true);
   EXPECT_TRUE(scanner.ScanAndRemove());
-  EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeB + u" /qn"});
+  EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeB + u" /qn REBOOT=ReallySuppress"});
 }
 
 // An index that fails to enumerate (the subkey vanished since the count) is
@@ -125,7 +125,7 @@ TEST_F(UninstallScan, SubkeyVanishingAfterTheCountIsPassedOver) {
   UninstallScanner scanner(true);
   EXPECT_TRUE(scanner.ScanAndRemove());
   EXPECT_FALSE(scanner.completedWithoutLaunch());
-  EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeB + u" /qn"});
+  EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeB + u" /qn REBOOT=ReallySuppress"});
 }
 
 TEST_F(UninstallScan, UnreadableUninstallKeyFails) {
@@ -209,7 +209,9 @@ TEST_F(UninstallScan, UiLevels) {
     UninstallScanner scanner(true);
     scanner.setUiLevel(level);
     EXPECT_TRUE(scanner.ScanAndRemove());
-    EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeA + suffix});
+    // Every level suppresses every restart: none is ever the removal's to make.
+    EXPECT_EQ(StartedParameters(),
+              std::vector<std::u16string>{u" /x" + kCodeA + suffix + u" REBOOT=ReallySuppress"});
   }
   // The levels the entry never sets end on a modal box (/qn+, /qb, /qb+, /qf):
   // the uninstall is not waited for, but nobody could close it in session 0.
