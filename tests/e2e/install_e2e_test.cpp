@@ -1,6 +1,8 @@
 // The real install road: Setup.exe, msiexec and the demo packages under Wine.
 #include "e2e/e2e_test.h"
 
+#include <vector>
+
 namespace e2e {
 namespace {
 
@@ -63,19 +65,32 @@ TEST_F(InstallE2E, PropertyValueHoldingALogSwitchIsPassedThrough) {
 }
 
 // A quoted folder ending in one backslash leaves the platform's split a
-// quotation mark that msiexec would read as opening a run: refused at once,
-// and Wine's exec trace shows no start. With the backslash doubled it installs
-// there, empty arguments (a script's empty variables) and all.
+// quotation mark that msiexec would read as opening a run; a script's unset
+// variable leaves "/i:" or "/log:" with no path; a line too long for the
+// platform's start could never start: each is refused at once, and Wine's
+// exec trace shows no start. With the backslash doubled it installs there,
+// empty arguments (a script's empty variables) and all.
 TEST_F(InstallE2E, QuotedFolderEndingInABackslash) {
   const std::string setup = "C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi ";
   auto traced = [&](const std::string& tail) {
     return wine.StartWith("WINEDEBUG=trace+exec", setup + tail, "C:\\work");
   };
-  RunResult refused = traced("/PAT:x INSTALLDIR=\"C:\\Program Files\\P\\\"");
+  for (const char* tail : {"/PAT:x INSTALLDIR=\"C:\\Program Files\\P\\\"", "/PAT:x /i:", "/PAT:x /log:"}) {
+    SCOPED_TRACE(tail);
+    RunResult refused = traced(tail);
+    ASSERT_TRUE(refused.finished);
+    EXPECT_EQ(Hex(refused.exitCode), Hex(0x80010004));
+    EXPECT_LT(refused.ms, 10000);  // refused at once, not after the 30-second wait
+    EXPECT_EQ(refused.errors.find("msiexec"), std::string::npos) << refused.errors;
+  }
+  // Within Setup.exe's own line, past the start's once msiexec's pieces are
+  // added (before, Wine's start answered success without a process: 0x80020002
+  // after the whole poll).
+  std::string tooLong = setup + "/PAT:x A=" + std::string(32700, 'a');
+  RunResult refused = wine.Start(std::u16string(tooLong.begin(), tooLong.end()), "C:\\work", 120);
   ASSERT_TRUE(refused.finished);
   EXPECT_EQ(Hex(refused.exitCode), Hex(0x80010004));
-  EXPECT_LT(refused.ms, 10000);  // refused at once, not after the 30-second wait
-  EXPECT_EQ(refused.errors.find("msiexec"), std::string::npos) << refused.errors;
+  EXPECT_LT(refused.ms, 10000);
   EXPECT_EQ(InstalledCount(), 0);
 
   RunResult run = traced("\"\" /PAT:x INSTALLDIR=\"C:\\Program Files\\P\\\\\" \"\"");
@@ -85,6 +100,36 @@ TEST_F(InstallE2E, QuotedFolderEndingInABackslash) {
   EXPECT_TRUE(wine.FileExists("C:\\Program Files\\P\\pellworth.txt"));
   RemoveProduct();
   wine.Shell("rm -rf " + wine.QuotedPath("C:\\Program Files\\P"));
+}
+
+// The start's COM apartment ends before the wait for msiexec: Wine's relay
+// trace of the thread that starts it shows CoInitializeEx, ShellExecuteExW,
+// CoUninitialize, and only then the wait without a time-out. (Wine's ole32
+// hands both COM calls to combase.)
+TEST_F(InstallE2E, ApartmentEndsBeforeTheWait) {
+  const std::string debug = "'HKCU\\Software\\Wine\\Debug'";
+  wine.Shell("wine_exec reg add " + debug + " /v RelayInclude /d 'combase.CoInitializeEx;"
+             "combase.CoUninitialize;shell32.ShellExecuteExW;kernel32.WaitForSingleObject' /f "
+             ">/dev/null 2>&1");
+  RunResult run = wine.StartWith(
+      "WINEDEBUG=+relay", "C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-15", "C:\\work");
+  wine.Shell("wine_exec reg delete " + debug + " /v RelayInclude /f >/dev/null 2>&1");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(Hex(run.exitCode), Hex(0));
+  // The calls of the thread that started msiexec, in order.
+  std::string start = run.errors.substr(0, run.errors.find(":Call shell32.ShellExecuteExW"));
+  std::string thread = start.substr(start.rfind('\n') + 1);
+  ASSERT_EQ(thread.size(), 4u) << run.errors.substr(0, 4000);
+  std::vector<std::string> calls;
+  std::size_t at = 0;
+  while ((at = run.errors.find(thread + ":Call ", at)) != std::string::npos) {
+    at += thread.size() + 6;
+    std::string call = run.errors.substr(at, run.errors.find('(', at) - at);
+    if (call.find(' ') == std::string::npos) calls.push_back(call);  // not a DLL's entry or a window's
+  }
+  EXPECT_EQ(calls, (std::vector<std::string>{"combase.CoInitializeEx", "shell32.ShellExecuteExW",
+                                             "combase.CoUninitialize",
+                                             "KERNEL32.WaitForSingleObject"}));
 }
 
 // A HostID longer than the reader's buffer confirms the install all the same.
@@ -140,8 +185,8 @@ TEST_F(InstallE2E, PlantedMsiexecIsNotRun) {
 // command line. An empty PAT value is spelled PAT="" there, so the installer
 // cannot take the next piece as its value. (Wine's own msiexec drops the
 // quotes and so still reads PAT="PAT=x"; Windows Installer reads "" as empty.)
-// A property value holding "/log" is passed through as it stands, and so is
-// an option msiexec accepts.
+// A property value holding "/log", or "/x:", is passed through as it stands,
+// and so is an option msiexec accepts.
 TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
   std::string system = wine.QuotedPath("C:\\windows\\system32");
   ASSERT_EQ(wine.Shell("cd " + system + " && mv msiexec.exe msiexec.real && cp " +
@@ -150,7 +195,7 @@ TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
   SeedHostId(wine);
   RunResult run = wine.StartWith("WINEDLLOVERRIDES='msiexec.exe=n;mscoree,mshtml='",
                                  "C:\\work\\Setup.exe /i:C:\\work\\p.msi /PAT: /PAT:x /NoRestart "
-                                 "INSTALLDIR=C:/logs/Pellworth",
+                                 "INSTALLDIR=C:/logs/Pellworth SERVERURL=http://x:8080/api",
                                  "C:\\work");
   wine.Shell("cd " + system + " && mv -f msiexec.real msiexec.exe");
   ExpectSilentExit(run, 0);
@@ -158,7 +203,7 @@ TEST_F(InstallE2E, InstallerReceivesTheExactArgumentString) {
   wine.Shell("iconv -f UTF-16LE -t UTF-8 " + wine.QuotedPath("C:\\work\\msiexec.exe.ran"), &recorded);
   EXPECT_EQ(recorded,
             "\"C:\\windows\\system32\\msiexec.exe\"  PAT=\"\" PAT=x /NoRestart INSTALLDIR=C:/logs/Pellworth "
-            "/i \"C:\\work\\p.msi\"  "
+            "SERVERURL=http://x:8080/api /i \"C:\\work\\p.msi\"  "
             "REINSTALL=ALL REINSTALLMODE=vomus /quiet");
 }
 

@@ -13,9 +13,15 @@ class RemovalE2E : public ProductTest {
   }
 };
 
+// The uninstall is started with every restart suppressed (Wine's exec trace
+// shows its line): it never restarts the machine, nor asks to.
 TEST_F(RemovalE2E, RemovesTheInstalledProduct) {
   Install();
-  ExpectSilentExit(wine.Start("C:\\work\\Setup.exe /x"), 0);
+  RunResult run = wine.StartWith("WINEDEBUG=trace+exec", "C:\\work\\Setup.exe /x", "C:\\work");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(Hex(run.exitCode), Hex(0));
+  EXPECT_EQ(run.output, "");
+  EXPECT_NE(run.errors.find("} /qn REBOOT=ReallySuppress\""), std::string::npos) << run.errors;
   wine.WaitForAll();  // Setup.exe does not wait for the uninstall it started
   EXPECT_EQ(InstalledCount(), 0);
   EXPECT_FALSE(wine.RegistryValue(kHostIdKey, "HostID"));
@@ -64,6 +70,7 @@ TEST_F(RemovalE2E, PassedThroughSlashXRepairsTheInstalledProduct) {
       {"/PAT:H-11 INSTALLDIR=C:/xapps/Pellworth", "H-9"},
       {"/PAT:H-12 COMMENTS=C:/xapps/Pellworth", "H-12"},
       {"/PAT:H-13 /L*V C:/xlog.txt", "H-13"},
+      {"/PAT:H-14 SERVERURL=http://x:8080/api", "H-14"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.arguments);
