@@ -19,7 +19,7 @@ using ResultCode = std::uint32_t;
   X(RESULT_STRICT_NOTHING_LAUNCHED, 1) /* strict removal: nothing was installed, nothing was started */ \
   X(RESULT_WOW64, 0x80010001) /* refused: a 32-bit process on 64-bit Windows */ \
   X(RESULT_UNSUPPORTED_PLATFORM, 0x80010002) /* refused: a server or domain controller, or Windows older than XP SP3 */ \
-  X(RESULT_BAD_ARGUMENTS, 0x80010004) /* bad arguments: a /x: value other than Strict, an install without a /PAT: value, or an argument msiexec would not accept */ \
+  X(RESULT_BAD_ARGUMENTS, 0x80010004) /* bad arguments: a /x: value other than Strict, an install without a /PAT: value, or an argument or line msiexec would not accept or could not be started with */ \
   X(RESULT_ENVIRONMENT_ERROR, 0x80010008) /* environment error: the platform could not be checked; nothing was done */ \
   X(RESULT_REMOVAL_FAILED, 0x80010020) /* removal failed: the Uninstall key could not be read, or the uninstall could not be started */ \
   X(RESULT_INSTALLER_BASE, 0x80020000) /* install not confirmed: the low 16 bits are the installer's exit code */ \
