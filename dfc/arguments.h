@@ -8,8 +8,11 @@
 //   a quoted span needs at least three units after its opening quote, counted
 //   to the end of the line. There is no escape character and no case folding.
 //
-// Reading stops before a token that starts on the last unit of the line. A
-// switch whose colon is followed only by blanks is dropped. After "/a:/b" the
+// Reading stops when the place it would go on from is the last unit of the
+// line. A word resumes one unit past the blank that ends it, so a one-unit
+// token after a word and one blank (|Setup.exe a|) is not read, while after
+// two blanks it is (|Setup.exe  a|). A switch whose colon is followed only by
+// blanks is dropped. After "/a:/b" the
 // next switch is b.
 //
 // Who reads it: the environment snapshot builds it (DFCEnvironment), and

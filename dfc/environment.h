@@ -10,6 +10,9 @@
 #include "dfc/process_info.h"
 #include "dfc/version_info.h"
 
+// DFC: the deployment facts of the computer, the namespace of the snapshot
+// (DFCEnvironment), its facts (the *Info classes) and its tokenizer
+// (DFCArguments).
 namespace DFC {
 
 class DFCEnvironment {

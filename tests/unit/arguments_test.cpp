@@ -57,7 +57,8 @@ TEST(Tokenizer, Lines) {
       {u"Setup.exe /v:\"x\" ", "v=x | [Setup.exe]"},
       {u"Setup.exe /v:\"xy\"zz", "v=xy | [Setup.exe] [zz]"},  // the closing quote ends the value
       {u"Setup.exe /n:v\"w xy", "n=v\"w | [Setup.exe] [xy]"},
-      {u"Setup.exe a", " | [Setup.exe]"},  // a token on the last unit is not read
+      {u"Setup.exe a", " | [Setup.exe]"},  // reading would go on from the last unit
+      {u"Setup.exe  a", " | [Setup.exe] [a]"},  // from the second blank: it is read
       {u"Setup.exe ab", " | [Setup.exe] [ab]"},
       {u"Setup.exe /a /a", "a=  a= | [Setup.exe]"},
       {u"Setup.exe /A:1 /a:2", "A=1  a=2 | [Setup.exe]"},
