@@ -12,7 +12,7 @@ class OSInfo {
   OSInfo();
   virtual ~OSInfo();
 
-  // Windows XP with service pack 3, or NT 6.0 and later.
+  // Windows XP with service pack 3, any NT 5.x above 5.2, or NT 6.0 and later.
   bool IsSupportedVersion() const;
   const win::OSVERSIONINFOEXW& versionRecord() const { return versionRecord_; }
 

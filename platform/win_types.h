@@ -1,7 +1,8 @@
 // The Win32 types, records and numbers the product uses, defined without
 // <windows.h> so that the product compiles on any host.
 //
-// Every number here is the platform's own: the Windows build checks each one,
+// Every number here is the platform's own: the Windows build checks each one
+// but the predefined keys (the contract suite opens keys below them instead),
 // and the records' sizes and field offsets, against <windows.h> at compile
 // time (win_types_check.cpp; a number added here is added there too), and the
 // contract tests check the statuses against the running platform. Text is
@@ -103,6 +104,13 @@ constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
 constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;
 constexpr DWORD COINIT_DISABLE_OLE1DDE = 0x4;
 
+// Machine types of an image or a processor (winnt.h), as IsWow64Process2 answers them.
+constexpr WORD IMAGE_FILE_MACHINE_UNKNOWN = 0;  // the process runs under no WOW64
+constexpr WORD IMAGE_FILE_MACHINE_I386 = 0x014C;
+constexpr WORD IMAGE_FILE_MACHINE_AMD64 = 0x8664;
+constexpr WORD IMAGE_FILE_MACHINE_ARM64 = 0xAA64;
+constexpr LONG ERROR_PROC_NOT_FOUND = 127;  // an entry the running system lacks
+
 // Version records (winnt.h).
 constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
 constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
@@ -110,7 +118,9 @@ constexpr BYTE VER_NT_WORKSTATION = 1;
 constexpr BYTE VER_NT_DOMAIN_CONTROLLER = 2;
 constexpr BYTE VER_NT_SERVER = 3;
 
-// Library search (libloaderapi.h); present from Windows 8 and in updated 7.
+// Library search (libloaderapi.h): the LOAD_LIBRARY_SEARCH_* flags from Windows
+// 8 and in Vista and 7 with the update; LOAD_WITH_ALTERED_SEARCH_PATH
+// everywhere, the fallback where they are missing.
 constexpr DWORD LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x00000800;
 constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x00000008;
 // Every LOAD_LIBRARY_SEARCH_* flag (DLL_LOAD_DIR to DEFAULT_DIRS), none of

@@ -32,7 +32,8 @@ ResultCode CompleteInstallerArguments(Translation& translation) {
   if (!translation.HasRemovalSwitch()) arguments.AddFixed(kReinstallPiece);
   arguments.AddFixed(kQuietPiece);
   // An argument msiexec would split otherwise than meant (a quotation mark
-  // left by the platform's split): it could swallow the package piece.
+  // left by the platform's split: it could swallow the package piece), or an
+  // empty package or log path.
   return arguments.Writable() ? RESULT_SUCCESS : RESULT_BAD_ARGUMENTS;
 }
 

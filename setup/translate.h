@@ -16,9 +16,9 @@
 // written so that msiexec splits it back into the argument meant
 // (setup/installer_command_line.h): a value with a blank, or an empty one, as
 // NAME="VALUE", a path between quotation marks, an empty passed-through
-// argument not at all. One that holds a quotation mark, or a "/i:" or "/log:"
-// with nothing after the colon (an empty package or log path), leaves the
-// line not writable, and the install road refuses it; the removal road reads
+// argument not at all. One that holds a quotation mark, a "/log:" with
+// nothing after the colon, or a last "/i:" so (an empty log or package path;
+// a later "/i:" replaces an earlier one), leaves the line not writable, and the install road refuses it; the removal road reads
 // neither.
 //
 // The road: only a removal switch removes, that is a passed-through argument

@@ -10,7 +10,7 @@
 //  - A library's imports (bare names) are found by the same search, except
 //    that LOAD_WITH_ALTERED_SEARCH_PATH on a full path looks in the library's
 //    own folder first, then the system folder; a missing import fails the
-//    load. Each import found is recorded by its full path. That flag with a
+//    load. Each import of a load that succeeds is recorded by its full path. That flag with a
 //    name that is no full path, or with a LOAD_LIBRARY_SEARCH_* flag, fails.
 //  - A library answers GetProcAddress only for the entries it exports, each
 //    at an address of its own; any other name, or a library not loaded,
@@ -39,7 +39,7 @@ class Libraries {
 
   std::vector<win::WString> loads;       // every LoadLibraryExW path, in order
   std::vector<win::DWORD> loadFlags;     // and its flags
-  std::vector<win::WString> importsLoaded;  // the full path of every import found
+  std::vector<win::WString> importsLoaded;  // the full path of every import of a load that succeeded
   std::vector<std::string> lookups;      // every GetProcAddress name, in order
   bool hasSetDefaultDllDirectories = true;
   bool hasSetDllDirectoryW = true;  // false: XP before SP1

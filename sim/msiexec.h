@@ -29,9 +29,10 @@
 // window, since no page says what msiexec does with it and "incorrect use of
 // any option invokes" the usage ("Standard Installer Command-Line Options").
 //
-// The modal box: a display option whose level shows one at the end (a "+"),
-// a basic, reduced or full level (their error boxes, "User Interface
-// Levels"), "/passive", or "/promptrestart" (which "cannot be used together
+// The modal box: every display or restart option of the usage but /quiet, /q,
+// /qn, /norestart and /forcerestart: a level that shows one at the end (a
+// "+"), a basic, reduced or full level (their error boxes, "User Interface
+// Levels"), "/qn!", "/passive", or "/promptrestart" (which "cannot be used together
 // with the /quiet option"), wherever it stands and whatever follows it: no
 // page says that a later /quiet overrides it.
 #pragma once
@@ -43,8 +44,9 @@
 namespace sim {
 
 // What a start asked of Windows Installer, read from msiexec's split of its
-// parameters: the action word ("/i" an install; "/x", or "/x" with the product
-// code joined, an uninstall). Other for any other program, or no action.
+// parameters: the first word that is "/i" (an install) or begins with "/x"
+// (an uninstall, whatever follows). Other for any other program, or no such
+// word.
 enum class MsiexecAction { Other, Install, Uninstall };
 MsiexecAction MsiexecActionOf(const win::WString& file, const win::WString& parameters);
 

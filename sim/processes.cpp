@@ -14,7 +14,7 @@ struct Processes::Process {
   std::uint64_t endsAtMs = 0;
   bool ended = false;
   bool held = false;  // a handle was handed out and not yet closed
-  bool endless = false;  // msiexec's usage window: nobody closes it
+  bool endless = false;  // msiexec's usage window or a modal box: nobody closes it
 };
 
 Processes::Processes() = default;

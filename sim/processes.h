@@ -12,8 +12,9 @@
 //    msiexec answers with its usage window, or with a modal box at the end
 //    (sim/msiexec.h), never ends: it is counted in usageWindows or
 //    modalBoxes, and a wait on it without a time-out answers WAIT_FAILED and
-//    is counted in hungWaits (on Windows it would never return). The host
-//    tests check that none of these ever happens.
+//    is counted in hungWaits (on Windows it would never return). Every host
+//    test's end checks that none of these happened (the one test that makes
+//    modal boxes on purpose counts and clears them).
 //  - The shell may hand a start to extensions that need COM on the calling
 //    thread ("ShellExecuteExW function"): a start from the thread while COM is
 //    not initialized there is refused (FALSE, hInstApp SE_ERR_DDEFAIL) and
@@ -38,8 +39,9 @@
 //  - A started program runs for its `runMs` of virtual time, then its onExit
 //    runs and it exits with its exitCode. Waiting on it, and every Sleep,
 //    advance the clock; events fall due in time order.
-//  - A start that fails shows an error box, as Windows does, unless the
-//    record asked for none (SEE_MASK_FLAG_NO_UI): each box is counted in
+//  - A start refused after its record was read shows an error box, as Windows
+//    does, unless the record asked for none (SEE_MASK_FLAG_NO_UI; a record of
+//    the wrong size fails with neither box nor last error): each box is counted in
 //    errorBoxes (on Windows it stays until somebody closes it, and in
 //    session 0 nobody can).
 //  - A handle that was closed, or never handed out, is a bad handle:

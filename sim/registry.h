@@ -52,7 +52,7 @@ class Registry {
   void DenyAccess(win::HKEY root, const win::WString& path);
 
   std::vector<KeyOpen> opens;  // every RegOpenKeyExW, in order
-  std::vector<win::DWORD> enumNameChars;  // every RegEnumKeyExW name buffer size, in order
+  std::vector<win::DWORD> enumNameChars;  // the name buffer size of every RegEnumKeyExW on a key that may be enumerated, in order
 
   win::LONG Open(win::HKEY parent, const win::WCHAR* subKey, win::DWORD options,
                  win::REGSAM access, win::HKEY* result, std::uintptr_t handle);

@@ -10,7 +10,7 @@ namespace sim {
 
 // Upper-cases the ASCII letters, as the registry and the file system compare names.
 win::WString FoldCase(const win::WString& text);
-// UTF-8 for messages; other units as \uXXXX.
+// For messages: ASCII units as they are, every other unit as \uXXXX.
 std::string Narrow(const win::WString& text);
 // Bytes of a UTF-16 text, with `terminators` NUL units after it.
 std::vector<win::BYTE> Utf16Bytes(const win::WString& text, int terminators = 1);

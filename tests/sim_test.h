@@ -25,6 +25,7 @@ class SimTest : public testing::Test {
     // window or a modal box: on Windows that run would never end.
     EXPECT_EQ(machine.processes.usageWindows, 0) << machine.Dump();
     EXPECT_EQ(machine.processes.modalBoxes, 0) << machine.Dump();
+    EXPECT_EQ(machine.processes.hungWaits, 0) << machine.Dump();
     // Nor starts anything while COM is not initialized on its thread.
     EXPECT_EQ(machine.processes.startsWithoutCom, 0) << machine.Dump();
     // Nor waits without a time-out while it holds a COM apartment.

@@ -18,7 +18,8 @@
 //
 //   false                          the key could not be opened or counted, or
 //                                  the removal of a match failed
-//   true, completedWithoutLaunch   nothing was started (no match, or a forced delete)
+//   true, completedWithoutLaunch   nothing was started (no match, only matches whose
+//                                  key name is no product code, or a forced delete)
 //   true, !completedWithoutLaunch  an uninstall was started
 //
 // The Uninstall key stays open from the scan until the scanner is destroyed.
