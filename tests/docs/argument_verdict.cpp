@@ -25,43 +25,46 @@ namespace {
 
 win::WString Widen(const std::string& ascii) { return win::WString(ascii.begin(), ascii.end()); }
 
-// Runs Setup.exe with `commandLine`: its exit code, and the arguments msiexec
-// reads from the line it was started with (none when nothing was started).
-ResultCode Run(const win::WString& commandLine, std::vector<win::WString>& msiexec, bool& started) {
+std::vector<win::WString> Split(const std::string& commandLine) {
+  return sim::SplitCommandLine(Widen(commandLine).c_str(), u"");
+}
+
+struct Outcome {
+  ResultCode code;
+  bool started;                         // msiexec was started
+  std::vector<win::WString> msiexec;    // the arguments it reads from its line
+};
+
+Outcome Run(const std::string& commandLine) {
   sim::Machine machine;
   win::ScopedSys sys{machine};
   machine.Script(machine.SystemFile(u"msiexec.exe"), {});
-  machine.commandLine = commandLine;
-  ResultCode result = SetupMain(0, nullptr);
-  started = !machine.starts.empty();
-  msiexec = started ? sim::SplitMsiexecLine(machine.starts.front().parameters) : msiexec;
-  return result;
+  machine.commandLine = Widen(commandLine);
+  Outcome outcome{SetupMain(0, nullptr), !machine.starts.empty(), {}};
+  if (outcome.started) outcome.msiexec = sim::SplitMsiexecLine(machine.starts.front().parameters);
+  return outcome;
 }
 
-std::string Verdict(const std::string& start, const std::string& line) {
+// `alone`: the run of `start` without the line.
+std::string Verdict(const std::string& start, const Outcome& alone, const std::string& line) {
   for (unsigned char c : line)
     if (c >= 0x80) return "not ASCII";
-  bool started = false;
-  std::vector<win::WString> alone, read;
-  static_cast<void>(Run(Widen(start), alone, started));
-  ResultCode result = Run(Widen(start + " " + line), read, started);
-  if (!started) {
-    if (result == RESULT_SUCCESS) return "removal";
-    if (result == RESULT_STRICT_NOTHING_LAUNCHED) return "strict removal";
+  Outcome run = Run(start + " " + line);
+  if (!run.started) {
+    if (run.code == RESULT_SUCCESS) return "removal";
+    if (run.code == RESULT_STRICT_NOTHING_LAUNCHED) return "strict removal";
     char code[32];
-    std::snprintf(code, sizeof code, "refused 0x%08X", static_cast<unsigned>(result));
+    std::snprintf(code, sizeof code, "refused 0x%08X", static_cast<unsigned>(run.code));
     return code;
   }
-  // Passed on: msiexec reads the line's arguments, as Windows split them,
-  // where the run without them read nothing, and all else as before.
-  std::vector<win::WString> meant = sim::SplitCommandLine(Widen(start + " " + line).c_str(), u"");
-  meant.erase(meant.begin(), meant.begin() + static_cast<std::ptrdiff_t>(
-                                                 sim::SplitCommandLine(Widen(start).c_str(), u"").size()));
-  for (std::size_t at = 0; at <= alone.size() && read.size() == alone.size() + meant.size(); ++at) {
-    std::vector<win::WString> expected(alone.begin(), alone.begin() + static_cast<std::ptrdiff_t>(at));
-    expected.insert(expected.end(), meant.begin(), meant.end());
-    expected.insert(expected.end(), alone.begin() + static_cast<std::ptrdiff_t>(at), alone.end());
-    if (read == expected) return "passed on";
+  // Passed on: msiexec reads the line's arguments as Windows split them, at
+  // one place among what it reads without them, and all else as before.
+  std::vector<win::WString> meant = Split(start + " " + line);
+  meant.erase(meant.begin(), meant.begin() + static_cast<std::ptrdiff_t>(Split(start).size()));
+  for (std::size_t at = 0; at <= alone.msiexec.size(); ++at) {
+    std::vector<win::WString> expected = alone.msiexec;
+    expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(at), meant.begin(), meant.end());
+    if (run.msiexec == expected) return "passed on";
   }
   return "install";
 }
@@ -73,6 +76,7 @@ int main(int argc, char** argv) {
     std::cerr << "usage: argument_verdict START < LINES\n";
     return 2;
   }
-  for (std::string line; std::getline(std::cin, line);) std::cout << Verdict(argv[1], line) << "\n";
+  Outcome alone = Run(argv[1]);
+  for (std::string line; std::getline(std::cin, line);) std::cout << Verdict(argv[1], alone, line) << "\n";
   return 0;
 }
