@@ -3,9 +3,10 @@
 # needs, then
 #  1. the contract suite against the real Win32 layer, each case under Wine;
 #  2. the host tiers: unit and contract tests on the simulated machine, the
-#     checks of both Setup.exe images and of the exit-code tables; the release
-#     (two builds compared, signed with a throw-away certificate); and the
-#     end-to-end tests of the real Setup.exe under Wine;
+#     checks of both Setup.exe images, of the exit-code tables and of the
+#     guide's argument examples; the release (two builds compared, signed with
+#     a throw-away certificate); and the end-to-end tests of the real
+#     Setup.exe under Wine;
 #  3. beside the end-to-end tests, whose time is mostly Setup.exe waiting (for
 #     the installer, for the 30-second confirmation), the host tests and the
 #     fuzz targets built with clang under AddressSanitizer and
