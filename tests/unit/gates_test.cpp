@@ -178,6 +178,10 @@ TEST_F(Gates, RoadChoice) {
       {u"/x:", true, RESULT_SUCCESS},
       {u"/PAT:v /x:Strict", true, RESULT_STRICT_NOTHING_LAUNCHED},
       {u"/xanything", true, RESULT_SUCCESS},
+      // The removal reads no path and passes nothing on: what an install
+      // refuses for msiexec's sake does not stop it.
+      {u"/x /log: /i:", true, RESULT_SUCCESS},
+      {u"/x \"A=\\\"b\"", true, RESULT_SUCCESS},
       {u"/x /qn /x:Strict", true, RESULT_STRICT_NOTHING_LAUNCHED},
       // Only a removal switch removes: a passed-through value holding /x installs.
       {u"/PAT:v INSTALLDIR=C:/xapps/P", false, RESULT_SUCCESS},
