@@ -61,72 +61,23 @@
 //  GetExitCodeProcess  nonzero with *code set; 0 on failure.
 #pragma once
 
+#include "platform/api_calls.h"
 #include "platform/win_types.h"
 
 namespace win {
 
-// Every call that answers something is [[nodiscard]]: a status or a handle
+// Every call, as platform/api_calls.h lists it. Every call that answers
+// something but SetErrorMode is [[nodiscard]] there: a status or a handle
 // left unread is a build warning, and a deliberate ignore is written as one
 // (static_cast<void>).
 class Api {
  public:
   virtual ~Api() = default;
 
-  // Process and start-up.
-  virtual UINT SetErrorMode(UINT mode) = 0;  // its answer, the previous mode, may be ignored
-  [[nodiscard]] virtual HANDLE GetCurrentProcess() = 0;
-  [[nodiscard]] virtual BOOL IsWow64Process(HANDLE process, BOOL* wow64) = 0;
-  [[nodiscard]] virtual const WCHAR* GetCommandLineW() = 0;
-  [[nodiscard]] virtual WCHAR** CommandLineToArgvW(const WCHAR* commandLine, int* argc) = 0;
-  [[nodiscard]] virtual HLOCAL LocalFree(HLOCAL memory) = 0;
-
-  // Version, names, module.
-  [[nodiscard]] virtual BOOL GetVersionExW(OSVERSIONINFOW* info) = 0;
-  [[nodiscard]] virtual BOOL GetComputerNameW(WCHAR* buffer, DWORD* size) = 0;
-  [[nodiscard]] virtual BOOL GetComputerNameExW(ComputerNameFormat format, WCHAR* buffer,
-                                                DWORD* size) = 0;
-  [[nodiscard]] virtual HMODULE GetModuleHandleW(const WCHAR* name) = 0;
-  [[nodiscard]] virtual DWORD GetModuleFileNameW(HMODULE module, WCHAR* buffer, DWORD size) = 0;
-  [[nodiscard]] virtual UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) = 0;
-
-  // Libraries.
-  [[nodiscard]] virtual HMODULE LoadLibraryExW(const WCHAR* path, HANDLE file, DWORD flags) = 0;
-  [[nodiscard]] virtual FARPROC GetProcAddress(HMODULE module, const char* name) = 0;
-  [[nodiscard]] virtual BOOL FreeLibrary(HMODULE module) = 0;
-  [[nodiscard]] virtual BOOL SetDefaultDllDirectories(DWORD flags) = 0;
-  [[nodiscard]] virtual BOOL SetDllDirectoryW(const WCHAR* path) = 0;
-
-  // Registry.
-  [[nodiscard]] virtual LONG RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options,
-                                           REGSAM access, HKEY* result) = 0;
-  [[nodiscard]] virtual LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved,
-                                              DWORD* type, BYTE* data, DWORD* size) = 0;
-  [[nodiscard]] virtual LONG RegQueryInfoKeyW(HKEY key, WCHAR* className, DWORD* classChars,
-                                              DWORD* reserved, DWORD* subKeys,
-                                              DWORD* maxSubKeyChars, DWORD* maxClassChars,
-                                              DWORD* values, DWORD* maxValueNameChars,
-                                              DWORD* maxValueBytes, DWORD* securityDescriptorBytes,
-                                              FILETIME* lastWrite) = 0;
-  [[nodiscard]] virtual LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameChars,
-                                           DWORD* reserved, WCHAR* className, DWORD* classChars,
-                                           FILETIME* lastWrite) = 0;
-  [[nodiscard]] virtual LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey) = 0;
-  [[nodiscard]] virtual LONG RegCloseKey(HKEY key) = 0;
-
-  // COM, which the shell's starts may need on the calling thread.
-  [[nodiscard]] virtual HRESULT CoInitializeEx(void* reserved, DWORD flags) = 0;
-  virtual void CoUninitialize() = 0;
-
-  // Processes.
-  [[nodiscard]] virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) = 0;
-  [[nodiscard]] virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
-  [[nodiscard]] virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
-  [[nodiscard]] virtual BOOL CloseHandle(HANDLE handle) = 0;
-  virtual void Sleep(DWORD milliseconds) = 0;
-  [[nodiscard]] virtual DWORD GetLastError() = 0;
-
-  // Diagnostics.
-  virtual void OutputDebugStringW(const WCHAR* text) = 0;
+#define PELLWORTH_API_PURE(read, type, name, pairs, kind, failure) \
+  read virtual type name(PELLWORTH_PARAMETERS(pairs)) = 0;
+  PELLWORTH_API_CALLS(PELLWORTH_API_PURE)
+#undef PELLWORTH_API_PURE
 };
 
 // The implementation the product calls. Set once at start-up by the real

@@ -77,154 +77,8 @@ HMODULE Ours(::HMODULE module) { return reinterpret_cast<HMODULE>(module); }
 class Win32Api final : public Api {
  public:
   explicit Win32Api(const SystemParts& parts) : parts_(parts) {}
-
-  UINT SetErrorMode(UINT mode) override { return ::SetErrorMode(mode); }
-  HANDLE GetCurrentProcess() override { return ::GetCurrentProcess(); }
-  BOOL IsWow64Process(HANDLE process, BOOL* wow64) override {
-    // Looked up at run time: Windows XP before SP2 has no such entry, and a
-    // system without it has no WOW64 either.
-    auto fn = Kernel32Entry<::BOOL(WINAPI*)(::HANDLE, ::PBOOL)>(parts_.isWow64Process);
-    if (fn == nullptr) {
-      *wow64 = FALSE;
-      return TRUE;
-    }
-    ::BOOL result = FALSE;
-    if (!fn(process, &result)) return FALSE;
-    *wow64 = result;
-    return TRUE;
-  }
-  const WCHAR* GetCommandLineW() override {
-    return reinterpret_cast<const WCHAR*>(::GetCommandLineW());
-  }
-  WCHAR** CommandLineToArgvW(const WCHAR* commandLine, int* argc) override {
-    SYSTEM_ENTRY(Shell32, CommandLineToArgvW);
-    return fn ? reinterpret_cast<WCHAR**>(fn(W(commandLine), argc)) : nullptr;
-  }
-  HLOCAL LocalFree(HLOCAL memory) override { return ::LocalFree(memory); }
-
-  BOOL GetVersionExW(OSVERSIONINFOW* info) override {
-    return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(info));
-  }
-  BOOL GetComputerNameW(WCHAR* buffer, DWORD* size) override {
-    ::DWORD n = *size;
-    ::BOOL ok = ::GetComputerNameW(W(buffer), &n);
-    *size = n;
-    return ok;
-  }
-  BOOL GetComputerNameExW(ComputerNameFormat format, WCHAR* buffer, DWORD* size) override {
-    ::DWORD n = *size;
-    ::BOOL ok = ::GetComputerNameExW(static_cast<::COMPUTER_NAME_FORMAT>(format), W(buffer), &n);
-    *size = n;
-    return ok;
-  }
-  HMODULE GetModuleHandleW(const WCHAR* name) override {
-    return Ours(::GetModuleHandleW(W(name)));
-  }
-  DWORD GetModuleFileNameW(HMODULE module, WCHAR* buffer, DWORD size) override {
-    return ::GetModuleFileNameW(M(module), W(buffer), size);
-  }
-  UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) override {
-    return ::GetSystemDirectoryW(W(buffer), size);
-  }
-
-  HMODULE LoadLibraryExW(const WCHAR* path, HANDLE file, DWORD flags) override {
-    // A system library may forward an export to SHELL32 or ADVAPI32 (shfolder
-    // does); the forward must find the copy from the system folder already
-    // loaded, never look for one beside the program.
-    Shell32();
-    Advapi32();
-    return Ours(::LoadLibraryExW(W(path), file, flags));
-  }
-  FARPROC GetProcAddress(HMODULE module, const char* name) override {
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(::GetProcAddress(M(module), name)));
-  }
-  BOOL FreeLibrary(HMODULE module) override { return ::FreeLibrary(M(module)); }
-  // Both looked up at run time: XP before SP1 lacks the second, and XP, Vista
-  // and 7 without their updates lack the first.
-  BOOL SetDefaultDllDirectories(DWORD flags) override {
-    auto fn = Kernel32Entry<::BOOL(WINAPI*)(::DWORD)>(parts_.setDefaultDllDirectories);
-    return fn != nullptr && fn(flags);
-  }
-  BOOL SetDllDirectoryW(const WCHAR* path) override {
-    auto fn = Kernel32Entry<::BOOL(WINAPI*)(::LPCWSTR)>(parts_.setDllDirectoryW);
-    return fn != nullptr && fn(W(path));
-  }
-
-  LONG RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options, REGSAM access,
-                     HKEY* result) override {
-    SYSTEM_ENTRY(Advapi32, RegOpenKeyExW);
-    ::HKEY opened = nullptr;
-    LONG status = fn ? fn(K(parent), W(subKey), options, access, &opened) : ERROR_MOD_NOT_FOUND;
-    *result = status == 0 ? reinterpret_cast<HKEY>(opened) : nullptr;
-    return status;
-  }
-  LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
-                        BYTE* data, DWORD* size) override {
-    SYSTEM_ENTRY(Advapi32, RegQueryValueExW);
-    if (!fn) return ERROR_MOD_NOT_FOUND;
-    return fn(K(key), W(valueName), reinterpret_cast<::LPDWORD>(reserved),
-              reinterpret_cast<::LPDWORD>(type), data, reinterpret_cast<::LPDWORD>(size));
-  }
-  LONG RegQueryInfoKeyW(HKEY key, WCHAR* className, DWORD* classChars, DWORD* reserved,
-                        DWORD* subKeys, DWORD* maxSubKeyChars, DWORD* maxClassChars,
-                        DWORD* values, DWORD* maxValueNameChars, DWORD* maxValueBytes,
-                        DWORD* securityDescriptorBytes, FILETIME* lastWrite) override {
-    SYSTEM_ENTRY(Advapi32, RegQueryInfoKeyW);
-    if (!fn) return ERROR_MOD_NOT_FOUND;
-    auto d = [](DWORD* p) { return reinterpret_cast<::LPDWORD>(p); };
-    return fn(K(key), W(className), d(classChars), d(reserved), d(subKeys), d(maxSubKeyChars),
-              d(maxClassChars), d(values), d(maxValueNameChars), d(maxValueBytes),
-              d(securityDescriptorBytes), reinterpret_cast<::PFILETIME>(lastWrite));
-  }
-  LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameChars, DWORD* reserved,
-                     WCHAR* className, DWORD* classChars, FILETIME* lastWrite) override {
-    SYSTEM_ENTRY(Advapi32, RegEnumKeyExW);
-    if (!fn) return ERROR_MOD_NOT_FOUND;
-    return fn(K(key), index, W(name), reinterpret_cast<::LPDWORD>(nameChars),
-              reinterpret_cast<::LPDWORD>(reserved), W(className),
-              reinterpret_cast<::LPDWORD>(classChars), reinterpret_cast<::PFILETIME>(lastWrite));
-  }
-  LONG RegDeleteKeyW(HKEY key, const WCHAR* subKey) override {
-    SYSTEM_ENTRY(Advapi32, RegDeleteKeyW);
-    return fn ? fn(K(key), W(subKey)) : ERROR_MOD_NOT_FOUND;
-  }
-  LONG RegCloseKey(HKEY key) override {
-    SYSTEM_ENTRY(Advapi32, RegCloseKey);
-    return fn ? fn(K(key)) : ERROR_MOD_NOT_FOUND;
-  }
-
-  HRESULT CoInitializeEx(void* reserved, DWORD flags) override {
-    SYSTEM_ENTRY(Ole32, CoInitializeEx);
-    return fn ? fn(reserved, flags) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
-  }
-  void CoUninitialize() override {
-    SYSTEM_ENTRY(Ole32, CoUninitialize);
-    if (fn) fn();
-  }
-
-  BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override {
-    SYSTEM_ENTRY(Shell32, ShellExecuteExW);
-    if (!fn) {
-      info->hProcess = nullptr;
-      info->hInstApp = reinterpret_cast<HINSTANCE>(std::uintptr_t{2});  // as for a missing file
-      ::SetLastError(ERROR_MOD_NOT_FOUND);
-      return 0;
-    }
-    return fn(reinterpret_cast<::SHELLEXECUTEINFOW*>(info));
-  }
-  DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override {
-    return ::WaitForSingleObject(handle, milliseconds);
-  }
-  BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override {
-    ::DWORD code = 0;
-    ::BOOL ok = ::GetExitCodeProcess(process, &code);
-    if (ok) *exitCode = code;
-    return ok;
-  }
-  BOOL CloseHandle(HANDLE handle) override { return ::CloseHandle(handle); }
-  void Sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
-  DWORD GetLastError() override { return ::GetLastError(); }
-  void OutputDebugStringW(const WCHAR* text) override { ::OutputDebugStringW(W(text)); }
+  // Every call of platform/api_calls.h; the bodies follow the class.
+  PELLWORTH_API_OVERRIDES
 
  private:
   // Each loaded once, on first use (null when it cannot be had).
@@ -254,6 +108,181 @@ class Win32Api final : public Api {
   std::optional<HMODULE> shell32_;
   std::optional<HMODULE> ole32_;
 };
+
+UINT Win32Api::SetErrorMode(UINT mode) { return ::SetErrorMode(mode); }
+
+HANDLE Win32Api::GetCurrentProcess() { return ::GetCurrentProcess(); }
+
+BOOL Win32Api::IsWow64Process(HANDLE process, BOOL* wow64) {
+  // Looked up at run time: Windows XP before SP2 has no such entry, and a
+  // system without it has no WOW64 either.
+  auto fn = Kernel32Entry<::BOOL(WINAPI*)(::HANDLE, ::PBOOL)>(parts_.isWow64Process);
+  if (fn == nullptr) {
+    *wow64 = FALSE;
+    return TRUE;
+  }
+  ::BOOL result = FALSE;
+  if (!fn(process, &result)) return FALSE;
+  *wow64 = result;
+  return TRUE;
+}
+
+const WCHAR* Win32Api::GetCommandLineW() {
+  return reinterpret_cast<const WCHAR*>(::GetCommandLineW());
+}
+
+WCHAR** Win32Api::CommandLineToArgvW(const WCHAR* commandLine, int* argc) {
+  SYSTEM_ENTRY(Shell32, CommandLineToArgvW);
+  return fn ? reinterpret_cast<WCHAR**>(fn(W(commandLine), argc)) : nullptr;
+}
+
+HLOCAL Win32Api::LocalFree(HLOCAL memory) { return ::LocalFree(memory); }
+
+BOOL Win32Api::GetVersionExW(OSVERSIONINFOW* info) {
+  return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(info));
+}
+
+BOOL Win32Api::GetComputerNameW(WCHAR* buffer, DWORD* size) {
+  ::DWORD n = *size;
+  ::BOOL ok = ::GetComputerNameW(W(buffer), &n);
+  *size = n;
+  return ok;
+}
+
+BOOL Win32Api::GetComputerNameExW(ComputerNameFormat format, WCHAR* buffer, DWORD* size) {
+  ::DWORD n = *size;
+  ::BOOL ok = ::GetComputerNameExW(static_cast<::COMPUTER_NAME_FORMAT>(format), W(buffer), &n);
+  *size = n;
+  return ok;
+}
+
+HMODULE Win32Api::GetModuleHandleW(const WCHAR* name) {
+  return Ours(::GetModuleHandleW(W(name)));
+}
+
+DWORD Win32Api::GetModuleFileNameW(HMODULE module, WCHAR* buffer, DWORD size) {
+  return ::GetModuleFileNameW(M(module), W(buffer), size);
+}
+
+UINT Win32Api::GetSystemDirectoryW(WCHAR* buffer, UINT size) {
+  return ::GetSystemDirectoryW(W(buffer), size);
+}
+
+HMODULE Win32Api::LoadLibraryExW(const WCHAR* path, HANDLE file, DWORD flags) {
+  // A system library may forward an export to SHELL32 or ADVAPI32 (shfolder
+  // does); the forward must find the copy from the system folder already
+  // loaded, never look for one beside the program.
+  Shell32();
+  Advapi32();
+  return Ours(::LoadLibraryExW(W(path), file, flags));
+}
+
+FARPROC Win32Api::GetProcAddress(HMODULE module, const char* name) {
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(::GetProcAddress(M(module), name)));
+}
+
+BOOL Win32Api::FreeLibrary(HMODULE module) { return ::FreeLibrary(M(module)); }
+
+// Both looked up at run time: XP before SP1 lacks the second, and XP, Vista
+// and 7 without their updates lack the first.
+BOOL Win32Api::SetDefaultDllDirectories(DWORD flags) {
+  auto fn = Kernel32Entry<::BOOL(WINAPI*)(::DWORD)>(parts_.setDefaultDllDirectories);
+  return fn != nullptr && fn(flags);
+}
+
+BOOL Win32Api::SetDllDirectoryW(const WCHAR* path) {
+  auto fn = Kernel32Entry<::BOOL(WINAPI*)(::LPCWSTR)>(parts_.setDllDirectoryW);
+  return fn != nullptr && fn(W(path));
+}
+
+LONG Win32Api::RegOpenKeyExW(HKEY parent, const WCHAR* subKey, DWORD options, REGSAM access,
+                             HKEY* result) {
+  SYSTEM_ENTRY(Advapi32, RegOpenKeyExW);
+  ::HKEY opened = nullptr;
+  LONG status = fn ? fn(K(parent), W(subKey), options, access, &opened) : ERROR_MOD_NOT_FOUND;
+  *result = status == 0 ? reinterpret_cast<HKEY>(opened) : nullptr;
+  return status;
+}
+
+LONG Win32Api::RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
+                                BYTE* data, DWORD* size) {
+  SYSTEM_ENTRY(Advapi32, RegQueryValueExW);
+  if (!fn) return ERROR_MOD_NOT_FOUND;
+  return fn(K(key), W(valueName), reinterpret_cast<::LPDWORD>(reserved),
+            reinterpret_cast<::LPDWORD>(type), data, reinterpret_cast<::LPDWORD>(size));
+}
+
+LONG Win32Api::RegQueryInfoKeyW(HKEY key, WCHAR* className, DWORD* classChars, DWORD* reserved,
+                                DWORD* subKeys, DWORD* maxSubKeyChars, DWORD* maxClassChars,
+                                DWORD* values, DWORD* maxValueNameChars, DWORD* maxValueBytes,
+                                DWORD* securityDescriptorBytes, FILETIME* lastWrite) {
+  SYSTEM_ENTRY(Advapi32, RegQueryInfoKeyW);
+  if (!fn) return ERROR_MOD_NOT_FOUND;
+  auto d = [](DWORD* p) { return reinterpret_cast<::LPDWORD>(p); };
+  return fn(K(key), W(className), d(classChars), d(reserved), d(subKeys), d(maxSubKeyChars),
+            d(maxClassChars), d(values), d(maxValueNameChars), d(maxValueBytes),
+            d(securityDescriptorBytes), reinterpret_cast<::PFILETIME>(lastWrite));
+}
+
+LONG Win32Api::RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameChars,
+                             DWORD* reserved, WCHAR* className, DWORD* classChars,
+                             FILETIME* lastWrite) {
+  SYSTEM_ENTRY(Advapi32, RegEnumKeyExW);
+  if (!fn) return ERROR_MOD_NOT_FOUND;
+  return fn(K(key), index, W(name), reinterpret_cast<::LPDWORD>(nameChars),
+            reinterpret_cast<::LPDWORD>(reserved), W(className),
+            reinterpret_cast<::LPDWORD>(classChars), reinterpret_cast<::PFILETIME>(lastWrite));
+}
+
+LONG Win32Api::RegDeleteKeyW(HKEY key, const WCHAR* subKey) {
+  SYSTEM_ENTRY(Advapi32, RegDeleteKeyW);
+  return fn ? fn(K(key), W(subKey)) : ERROR_MOD_NOT_FOUND;
+}
+
+LONG Win32Api::RegCloseKey(HKEY key) {
+  SYSTEM_ENTRY(Advapi32, RegCloseKey);
+  return fn ? fn(K(key)) : ERROR_MOD_NOT_FOUND;
+}
+
+HRESULT Win32Api::CoInitializeEx(void* reserved, DWORD flags) {
+  SYSTEM_ENTRY(Ole32, CoInitializeEx);
+  return fn ? fn(reserved, flags) : HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+}
+
+void Win32Api::CoUninitialize() {
+  SYSTEM_ENTRY(Ole32, CoUninitialize);
+  if (fn) fn();
+}
+
+BOOL Win32Api::ShellExecuteExW(SHELLEXECUTEINFOW* info) {
+  SYSTEM_ENTRY(Shell32, ShellExecuteExW);
+  if (!fn) {
+    info->hProcess = nullptr;
+    info->hInstApp = reinterpret_cast<HINSTANCE>(std::uintptr_t{2});  // as for a missing file
+    ::SetLastError(ERROR_MOD_NOT_FOUND);
+    return 0;
+  }
+  return fn(reinterpret_cast<::SHELLEXECUTEINFOW*>(info));
+}
+
+DWORD Win32Api::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  return ::WaitForSingleObject(handle, milliseconds);
+}
+
+BOOL Win32Api::GetExitCodeProcess(HANDLE process, DWORD* exitCode) {
+  ::DWORD code = 0;
+  ::BOOL ok = ::GetExitCodeProcess(process, &code);
+  if (ok) *exitCode = code;
+  return ok;
+}
+
+BOOL Win32Api::CloseHandle(HANDLE handle) { return ::CloseHandle(handle); }
+
+void Win32Api::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+DWORD Win32Api::GetLastError() { return ::GetLastError(); }
+
+void Win32Api::OutputDebugStringW(const WCHAR* text) { ::OutputDebugStringW(W(text)); }
 
 #undef SYSTEM_ENTRY
 

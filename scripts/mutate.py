@@ -6,7 +6,10 @@ Changes one operator, comparison, boolean or integer constant at a time in
 setup/, uninstall/, dfc/ and platform/ (the product and its seam, not the
 real Win32 layer) and the package check's rules in check/, rebuilds the host unit and contract tests, runs them and
 the exit codes' docs check, and counts the mutant killed when a test fails, crashes or hangs. Prints every
-survivor and the score; --json writes the full result.
+survivor and the score, and writes every mutant and its outcome as JSON to
+build/mutation_run.json (build/mutation_real_layer.json with --real-layer;
+--json FILE names another file). Raw results stay in build/: the summaries in
+docs/mutation.md are what the tree keeps.
 
 With --real-layer it mutates the real layer instead (platform/win32_api.cpp and
 platform/scoped_handle.h), rebuilds the Windows contract tests for the host's
@@ -257,7 +260,8 @@ def run_mutant(tree, build, mutant, work=None):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
-    parser.add_argument("--json")
+    parser.add_argument("--json", help="where the full result goes (default: build/mutation_run.json, "
+                        "or build/mutation_real_layer.json with --real-layer)")
     parser.add_argument("--only", default="")
     parser.add_argument("--real-layer", action="store_true")
     args = parser.parse_args()
@@ -299,11 +303,14 @@ def main():
     score = 100.0 * counts["killed"] / valid if valid else 0.0
     print(f"{counts['killed']} killed, {counts['survived']} survived, {counts['invalid']} did not build; "
           f"score {score:.1f}% of {valid} mutants that build ({time.time() - started:.0f} s)")
-    if args.json:
-        with open(args.json, "w") as f:
-            json.dump({"counts": counts, "score": score, "mutants": [
-                {"file": p, "line": n + 1, "change": w, "outcome": o}
-                for (p, (n, a, b, r, w)), o in results]}, f, indent=1)
+    result = Path(args.json) if args.json else ROOT / "build" / (
+        "mutation_real_layer.json" if args.real_layer else "mutation_run.json")
+    result.parent.mkdir(parents=True, exist_ok=True)
+    with open(result, "w") as f:
+        json.dump({"counts": counts, "score": score, "mutants": [
+            {"file": p, "line": n + 1, "change": w, "outcome": o}
+            for (p, (n, a, b, r, w)), o in results]}, f, indent=1)
+    print(f"every mutant and its outcome: {result}")
     return 0
 
 

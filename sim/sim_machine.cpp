@@ -48,6 +48,13 @@ void Machine::SetDword(win::HKEY root, const win::WString& path, const win::WStr
                      static_cast<win::BYTE>(value >> 16), static_cast<win::BYTE>(value >> 24)});
 }
 
+// ---------------------------------------------------------------- the calls
+
+win::UINT Machine::SetErrorMode(win::UINT mode) {
+  errorModes.push_back(mode);
+  return std::exchange(errorMode, mode);
+}
+
 win::HANDLE Machine::GetCurrentProcess() { return reinterpret_cast<win::HANDLE>(kCurrentProcess); }
 
 win::BOOL Machine::IsWow64Process(win::HANDLE process, win::BOOL* result) {
@@ -58,12 +65,16 @@ win::BOOL Machine::IsWow64Process(win::HANDLE process, win::BOOL* result) {
   return win::TRUE;
 }
 
+const win::WCHAR* Machine::GetCommandLineW() { return commandLine.c_str(); }
+
 win::WCHAR** Machine::CommandLineToArgvW(const win::WCHAR* text, int* argc) {
   if (!systemLibrariesLoad || text == nullptr || argc == nullptr) return nullptr;
   std::vector<win::WString> strings = SplitCommandLine(text, modulePath);
   *argc = static_cast<int>(strings.size());
   return vectors.Make(std::move(strings));
 }
+
+win::HLOCAL Machine::LocalFree(win::HLOCAL memory) { return vectors.Free(memory); }
 
 win::BOOL Machine::GetVersionExW(win::OSVERSIONINFOW* info) {
   win::DWORD size = info->dwOSVersionInfoSize;
@@ -130,6 +141,100 @@ win::UINT Machine::GetSystemDirectoryW(win::WCHAR* buffer, win::UINT size) {
   buffer[systemDirectory.size()] = 0;
   return static_cast<win::UINT>(systemDirectory.size());
 }
+
+win::HMODULE Machine::LoadLibraryExW(const win::WCHAR* path, win::HANDLE, win::DWORD flags) {
+  return libraries.Load(path, flags, modulePath.substr(0, modulePath.rfind(u'\\')),
+                        systemDirectory);
+}
+
+win::FARPROC Machine::GetProcAddress(win::HMODULE module, const char* name) {
+  return libraries.Entry(module, name);
+}
+
+win::BOOL Machine::FreeLibrary(win::HMODULE module) { return libraries.Free(module); }
+
+win::BOOL Machine::SetDefaultDllDirectories(win::DWORD flags) {
+  return libraries.SetDefaultDirectories(flags);
+}
+
+win::BOOL Machine::SetDllDirectoryW(const win::WCHAR* path) { return libraries.SetDirectory(path); }
+
+// Without ADVAPI32 from the system folder, every registry call answers as the
+// real layer answers then.
+win::LONG Machine::RegOpenKeyExW(win::HKEY parent, const win::WCHAR* subKey, win::DWORD options,
+                                 win::REGSAM access, win::HKEY* result) {
+  if (!systemLibrariesLoad) return *result = nullptr, win::ERROR_MOD_NOT_FOUND;
+  return registry.Open(parent, subKey, options, access, result, NextHandle());
+}
+
+win::LONG Machine::RegQueryValueExW(win::HKEY key, const win::WCHAR* valueName,
+                                    win::DWORD* reserved, win::DWORD* type, win::BYTE* data,
+                                    win::DWORD* size) {
+  if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
+  return registry.QueryValue(key, valueName, reserved, type, data, size);
+}
+
+win::LONG Machine::RegQueryInfoKeyW(win::HKEY key, win::WCHAR* className, win::DWORD* classChars,
+                                    win::DWORD* reserved, win::DWORD* subKeys,
+                                    win::DWORD* maxSubKeyChars, win::DWORD* maxClassChars,
+                                    win::DWORD* values, win::DWORD* maxValueNameChars,
+                                    win::DWORD* maxValueBytes, win::DWORD* securityDescriptorBytes,
+                                    win::FILETIME* lastWrite) {
+  if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
+  return registry.QueryInfo(key, className, classChars, reserved, subKeys, maxSubKeyChars,
+                            maxClassChars, values, maxValueNameChars, maxValueBytes,
+                            securityDescriptorBytes, lastWrite);
+}
+
+win::LONG Machine::RegEnumKeyExW(win::HKEY key, win::DWORD index, win::WCHAR* name,
+                                 win::DWORD* nameChars, win::DWORD*, win::WCHAR* className,
+                                 win::DWORD* classChars, win::FILETIME* lastWrite) {
+  if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
+  return registry.EnumKey(key, index, name, nameChars, className, classChars, lastWrite);
+}
+
+win::LONG Machine::RegDeleteKeyW(win::HKEY key, const win::WCHAR* subKey) {
+  if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
+  return registry.DeleteKey(key, subKey);
+}
+
+win::LONG Machine::RegCloseKey(win::HKEY key) {
+  return systemLibrariesLoad ? registry.Close(key) : win::ERROR_MOD_NOT_FOUND;
+}
+
+// Without OLE32 from the system folder, as the real layer answers then.
+win::HRESULT Machine::CoInitializeEx(void*, win::DWORD flags) {
+  return systemLibrariesLoad ? processes.CoInitialize(flags)
+                             : static_cast<win::HRESULT>(0x8007007E);
+}
+
+void Machine::CoUninitialize() {
+  if (systemLibrariesLoad) processes.CoUninitialize();
+}
+
+win::BOOL Machine::ShellExecuteExW(win::SHELLEXECUTEINFOW* info) {
+  if (!systemLibrariesLoad) return processes.Refuse(info, 2, win::ERROR_MOD_NOT_FOUND);
+  std::size_t before = starts.size();
+  win::BOOL started = processes.StartEx(info, NextHandle());
+  if (starts.size() > before) starts.back().errorMode = errorMode;
+  return started;
+}
+
+win::DWORD Machine::WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) {
+  return processes.Wait(handle, milliseconds);
+}
+
+win::BOOL Machine::GetExitCodeProcess(win::HANDLE process, win::DWORD* exitCode) {
+  return processes.ExitCode(process, exitCode);
+}
+
+win::BOOL Machine::CloseHandle(win::HANDLE handle) { return processes.Close(handle); }
+
+void Machine::Sleep(win::DWORD milliseconds) { processes.Sleep(milliseconds); }
+
+win::DWORD Machine::GetLastError() { return processes.lastError; }
+
+void Machine::OutputDebugStringW(const win::WCHAR* text) { debugOutput.push_back(FromPtr(text)); }
 
 std::vector<std::string> Machine::OpenResources() const {
   std::vector<std::string> open;

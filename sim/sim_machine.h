@@ -113,91 +113,9 @@ class Machine final : public win::Api {
   std::vector<std::string> OpenResources() const;
   std::string Dump() const;
 
-  // ---- win::Api
-  win::UINT SetErrorMode(win::UINT mode) override {
-    errorModes.push_back(mode);
-    return std::exchange(errorMode, mode);
-  }
-  win::HANDLE GetCurrentProcess() override;
-  win::BOOL IsWow64Process(win::HANDLE process, win::BOOL* result) override;
-  const win::WCHAR* GetCommandLineW() override { return commandLine.c_str(); }
-  win::WCHAR** CommandLineToArgvW(const win::WCHAR* text, int* argc) override;
-  win::HLOCAL LocalFree(win::HLOCAL memory) override { return vectors.Free(memory); }
-  win::BOOL GetVersionExW(win::OSVERSIONINFOW* info) override;
-  win::BOOL GetComputerNameW(win::WCHAR* buffer, win::DWORD* size) override;
-  win::BOOL GetComputerNameExW(win::ComputerNameFormat format, win::WCHAR* buffer,
-                               win::DWORD* size) override;
-  win::HMODULE GetModuleHandleW(const win::WCHAR* name) override;
-  win::DWORD GetModuleFileNameW(win::HMODULE module, win::WCHAR* buffer, win::DWORD size) override;
-  win::UINT GetSystemDirectoryW(win::WCHAR* buffer, win::UINT size) override;
-  win::HMODULE LoadLibraryExW(const win::WCHAR* path, win::HANDLE, win::DWORD flags) override {
-    return libraries.Load(path, flags, modulePath.substr(0, modulePath.rfind(u'\\')), systemDirectory);
-  }
-  win::FARPROC GetProcAddress(win::HMODULE module, const char* name) override {
-    return libraries.Entry(module, name);
-  }
-  win::BOOL FreeLibrary(win::HMODULE module) override { return libraries.Free(module); }
-  win::BOOL SetDefaultDllDirectories(win::DWORD flags) override {
-    return libraries.SetDefaultDirectories(flags);
-  }
-  win::BOOL SetDllDirectoryW(const win::WCHAR* path) override { return libraries.SetDirectory(path); }
-  win::LONG RegOpenKeyExW(win::HKEY parent, const win::WCHAR* subKey, win::DWORD options,
-                          win::REGSAM access, win::HKEY* result) override {
-    if (!systemLibrariesLoad) return *result = nullptr, win::ERROR_MOD_NOT_FOUND;
-    return registry.Open(parent, subKey, options, access, result, NextHandle());
-  }
-  win::LONG RegQueryValueExW(win::HKEY key, const win::WCHAR* valueName, win::DWORD* reserved,
-                             win::DWORD* type, win::BYTE* data, win::DWORD* size) override {
-    if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
-    return registry.QueryValue(key, valueName, reserved, type, data, size);
-  }
-  win::LONG RegQueryInfoKeyW(win::HKEY key, win::WCHAR* className, win::DWORD* classChars,
-                             win::DWORD* reserved, win::DWORD* subKeys, win::DWORD* maxSubKeyChars,
-                             win::DWORD* maxClassChars, win::DWORD* values,
-                             win::DWORD* maxValueNameChars, win::DWORD* maxValueBytes,
-                             win::DWORD* securityDescriptorBytes, win::FILETIME* lastWrite) override {
-    if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
-    return registry.QueryInfo(key, className, classChars, reserved, subKeys, maxSubKeyChars,
-                              maxClassChars, values, maxValueNameChars, maxValueBytes,
-                              securityDescriptorBytes, lastWrite);
-  }
-  win::LONG RegEnumKeyExW(win::HKEY key, win::DWORD index, win::WCHAR* name, win::DWORD* nameChars,
-                          win::DWORD*, win::WCHAR* className, win::DWORD* classChars,
-                          win::FILETIME* lastWrite) override {
-    if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
-    return registry.EnumKey(key, index, name, nameChars, className, classChars, lastWrite);
-  }
-  win::LONG RegDeleteKeyW(win::HKEY key, const win::WCHAR* subKey) override {
-    if (!systemLibrariesLoad) return win::ERROR_MOD_NOT_FOUND;
-    return registry.DeleteKey(key, subKey);
-  }
-  win::LONG RegCloseKey(win::HKEY key) override {
-    return systemLibrariesLoad ? registry.Close(key) : win::ERROR_MOD_NOT_FOUND;
-  }
-  // Without OLE32 from the system folder, as the real layer answers then.
-  win::HRESULT CoInitializeEx(void*, win::DWORD flags) override {
-    return systemLibrariesLoad ? processes.CoInitialize(flags) : static_cast<win::HRESULT>(0x8007007E);
-  }
-  void CoUninitialize() override {
-    if (systemLibrariesLoad) processes.CoUninitialize();
-  }
-  win::BOOL ShellExecuteExW(win::SHELLEXECUTEINFOW* info) override {
-    if (!systemLibrariesLoad) return processes.Refuse(info, 2, win::ERROR_MOD_NOT_FOUND);
-    std::size_t before = starts.size();
-    win::BOOL started = processes.StartEx(info, NextHandle());
-    if (starts.size() > before) starts.back().errorMode = errorMode;
-    return started;
-  }
-  win::DWORD WaitForSingleObject(win::HANDLE handle, win::DWORD milliseconds) override {
-    return processes.Wait(handle, milliseconds);
-  }
-  win::BOOL GetExitCodeProcess(win::HANDLE process, win::DWORD* exitCode) override {
-    return processes.ExitCode(process, exitCode);
-  }
-  win::BOOL CloseHandle(win::HANDLE handle) override { return processes.Close(handle); }
-  void Sleep(win::DWORD milliseconds) override { processes.Sleep(milliseconds); }
-  win::DWORD GetLastError() override { return processes.lastError; }
-  void OutputDebugStringW(const win::WCHAR* text) override { debugOutput.push_back(FromPtr(text)); }
+  // ---- win::Api: every call of platform/api_calls.h (sim_machine.cpp, and
+  // the parts it hands them to).
+  PELLWORTH_API_OVERRIDES
 
  private:
   std::uintptr_t NextHandle() { return nextHandle_ += 4; }
