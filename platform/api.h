@@ -12,6 +12,16 @@
 //  SetErrorMode        the previous mode; cannot fail. The mode is the process's, and a
 //                      child process inherits it.
 //  IsWow64Process      nonzero on success with *wow64 set; 0 on failure, *wow64 untouched.
+//                      "If the process is running under WOW64 on an Intel64, x64, or
+//                      ARM64 processor" TRUE, yet "a 32-bit application running under
+//                      64-bit Windows 10 on ARM" FALSE ("IsWow64Process function"): on
+//                      ARM64 either answer may come.
+//  IsWow64Process2     nonzero on success with *processMachine IMAGE_FILE_MACHINE_UNKNOWN
+//                      when the process runs under no WOW64, else the machine of its
+//                      image, and *nativeMachine the host's (when not null); 0 on failure,
+//                      both untouched, and 0 with GetLastError ERROR_PROC_NOT_FOUND where
+//                      KERNEL32 lacks it (before Windows 10 1511: it is looked up at run
+//                      time, so the programs' import list stays XP's).
 //  GetCommandLineW     the process command line, never null; owned by the platform.
 //  CommandLineToArgvW  a vector of *argc strings to release with LocalFree, or null
 //                      (then *argc is untouched).

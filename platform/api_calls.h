@@ -56,6 +56,9 @@
   X([[nodiscard]], win::HANDLE, GetCurrentProcess, , CannotFail, GoesThrough)                     \
   X([[nodiscard]], win::BOOL, IsWow64Process, (win::HANDLE, process)(win::BOOL*, wow64),          \
     Ordinary, Fails(win::FALSE))                                                                  \
+  X([[nodiscard]], win::BOOL, IsWow64Process2,                                                    \
+    (win::HANDLE, process)(win::WORD*, processMachine)(win::WORD*, nativeMachine), Ordinary,      \
+    Fails(win::FALSE))                                                                            \
   X([[nodiscard]], const win::WCHAR*, GetCommandLineW, , Ordinary, Fails(u""))                    \
   X([[nodiscard]], win::WCHAR**, CommandLineToArgvW, (const win::WCHAR*, commandLine)(int*, argc), \
     HandsOut(Vector, answer, answer != nullptr), Fails(nullptr))                                  \

@@ -53,16 +53,17 @@ struct SystemParts {
   const char16_t* shell32;
   const char16_t* ole32;
   const char* isWow64Process;
+  const char* isWow64Process2;
   const char* setDefaultDllDirectories;
   const char* setDllDirectoryW;
 };
 constexpr SystemParts kSystemParts{u"advapi32.dll", u"shell32.dll", u"ole32.dll",
-                                   "IsWow64Process", "SetDefaultDllDirectories",
-                                   "SetDllDirectoryW"};
+                                   "IsWow64Process", "IsWow64Process2",
+                                   "SetDefaultDllDirectories", "SetDllDirectoryW"};
 constexpr SystemParts kLackingParts{u"pellworth-absent-advapi32.dll",
                                     u"pellworth-absent-shell32.dll", u"pellworth-absent-ole32.dll",
                                     "PellworthAbsentEntry", "PellworthAbsentEntry",
-                                    "PellworthAbsentEntry"};
+                                    "PellworthAbsentEntry", "PellworthAbsentEntry"};
 
 // The Win32 function `function` of the library `library` (a member below).
 #define SYSTEM_ENTRY(library, function) \
@@ -124,6 +125,20 @@ BOOL Win32Api::IsWow64Process(HANDLE process, BOOL* wow64) {
   ::BOOL result = FALSE;
   if (!fn(process, &result)) return FALSE;
   *wow64 = result;
+  return TRUE;
+}
+
+BOOL Win32Api::IsWow64Process2(HANDLE process, WORD* processMachine, WORD* nativeMachine) {
+  // Looked up at run time: KERNEL32 has it from Windows 10 1511 on.
+  auto fn = Kernel32Entry<::BOOL(WINAPI*)(::HANDLE, ::USHORT*, ::USHORT*)>(parts_.isWow64Process2);
+  if (fn == nullptr) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return FALSE;
+  }
+  ::USHORT image = 0, native = 0;
+  if (!fn(process, &image, nativeMachine != nullptr ? &native : nullptr)) return FALSE;
+  *processMachine = image;
+  if (nativeMachine != nullptr) *nativeMachine = native;
   return TRUE;
 }
 
@@ -300,7 +315,8 @@ Api& RealApiLackingOptionalParts() {
 
 Api& RealApiWithoutSearchRestriction(const char16_t* library) {
   static Win32Api api({library, library, library, kSystemParts.isWow64Process,
-                       kLackingParts.setDefaultDllDirectories, kSystemParts.setDllDirectoryW});
+                       kSystemParts.isWow64Process2, kLackingParts.setDefaultDllDirectories,
+                       kSystemParts.setDllDirectoryW});
   return api;
 }
 

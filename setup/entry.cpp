@@ -11,6 +11,24 @@
 
 namespace {
 
+// The first gate: a 32-bit process on 64-bit Windows is refused. The
+// unambiguous question first: IsWow64Process2 names the machine of a WOW64
+// process's image, or none ("IsWow64Process function": "Applications should
+// use IsWow64Process2 instead of IsWow64Process to determine if a process is
+// running under WOW", which answers FALSE for "a 32-bit application running
+// under 64-bit Windows 10 on ARM"). Where KERNEL32 lacks it (before Windows 10
+// 1511) or it fails, IsWow64Process; where that fails, the platform could not
+// be checked.
+ResultCode Wow64Gate() {
+  win::HANDLE self = win::Sys().GetCurrentProcess();
+  win::WORD processMachine = win::IMAGE_FILE_MACHINE_UNKNOWN;
+  if (win::Sys().IsWow64Process2(self, &processMachine, nullptr))
+    return processMachine != win::IMAGE_FILE_MACHINE_UNKNOWN ? RESULT_WOW64 : RESULT_SUCCESS;
+  win::BOOL wow64 = win::FALSE;
+  if (!win::Sys().IsWow64Process(self, &wow64)) return RESULT_ENVIRONMENT_ERROR;
+  return wow64 ? RESULT_WOW64 : RESULT_SUCCESS;
+}
+
 // The gates on the environment snapshot. Answers RESULT_SUCCESS when the run
 // may go on, with `runElevated` taken from the snapshot before it goes.
 ResultCode CheckEnvironment(bool& runElevated) {
@@ -46,10 +64,7 @@ ResultCode SetupMain(int, char**) {
   // First no box from the system, here or in msiexec; then the library search.
   win::QuietStart();
 
-  win::BOOL wow64 = win::FALSE;
-  if (!win::Sys().IsWow64Process(win::Sys().GetCurrentProcess(), &wow64))
-    return RESULT_ENVIRONMENT_ERROR;
-  if (wow64) return RESULT_WOW64;
+  if (ResultCode gate = Wow64Gate(); gate != RESULT_SUCCESS) return gate;
 
   bool runElevated = false;
   if (ResultCode gate = CheckEnvironment(runElevated); gate != RESULT_SUCCESS) return gate;

@@ -61,7 +61,20 @@ win::BOOL Machine::IsWow64Process(win::HANDLE process, win::BOOL* result) {
   if (!hasIsWow64Process) return *result = win::FALSE, win::TRUE;
   if (process != reinterpret_cast<win::HANDLE>(kCurrentProcess) && !processes.Holds(process))
     return win::FALSE;
-  *result = wow64 ? win::TRUE : win::FALSE;
+  *result = wow64 && !isWow64ProcessSaysFalse ? win::TRUE : win::FALSE;
+  return win::TRUE;
+}
+
+win::BOOL Machine::IsWow64Process2(win::HANDLE process, win::WORD* processMachine,
+                                   win::WORD* nativeMachine) {
+  if (!hasIsWow64Process2) {
+    processes.lastError = static_cast<win::DWORD>(win::ERROR_PROC_NOT_FOUND);
+    return win::FALSE;
+  }
+  if (process != reinterpret_cast<win::HANDLE>(kCurrentProcess) && !processes.Holds(process))
+    return win::FALSE;
+  *processMachine = wow64 ? win::IMAGE_FILE_MACHINE_I386 : win::IMAGE_FILE_MACHINE_UNKNOWN;
+  if (nativeMachine != nullptr) *nativeMachine = wow64 ? wow64Host : win::IMAGE_FILE_MACHINE_I386;
   return win::TRUE;
 }
 

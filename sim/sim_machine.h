@@ -50,10 +50,19 @@ class Machine final : public win::Api {
   Machine& operator=(const Machine&) = delete;
 
   // ---- The machine's facts (set them before the run).
+  // The program, a 32-bit one, runs under WOW64 on a host of `wow64Host`
+  // (IMAGE_FILE_MACHINE_AMD64 or _ARM64). IsWow64Process2 answers the image's
+  // machine and the host's; IsWow64Process answers TRUE, unless
+  // `isWow64ProcessSaysFalse` (on ARM64, where its page allows FALSE too).
   bool wow64 = false;
+  win::WORD wow64Host = win::IMAGE_FILE_MACHINE_AMD64;
+  bool isWow64ProcessSaysFalse = false;
   // A KERNEL32 without IsWow64Process (XP before SP2): the layer answers
   // success and "not WOW64" for any handle.
   bool hasIsWow64Process = true;
+  // A KERNEL32 without IsWow64Process2 (before Windows 10 1511): FALSE, last
+  // error ERROR_PROC_NOT_FOUND.
+  bool hasIsWow64Process2 = true;
   // ADVAPI32, SHELL32 and OLE32 cannot be loaded from the system folder: every
   // Reg* call answers ERROR_MOD_NOT_FOUND, CommandLineToArgvW null,
   // ShellExecuteExW FALSE without a handle (hInstApp 2, last error 126),

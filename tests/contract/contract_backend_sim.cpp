@@ -18,6 +18,7 @@ win::Api& PlatformLackingOptionalParts() {
   static sim::Machine* lacking = [] {
     auto* m = new sim::Machine();
     m->hasIsWow64Process = false;
+    m->hasIsWow64Process2 = false;
     m->systemLibrariesLoad = false;
     m->libraries.hasSetDefaultDllDirectories = false;
     m->libraries.hasSetDllDirectoryW = false;

@@ -176,12 +176,20 @@ TEST_F(PlatformContract, ErrorModeAndCom) {
   p.CoUninitialize();
 }
 
-// IsWow64Process answers what the process is, and fails on a handle that is
-// none, leaving the answer untouched.
+// IsWow64Process and IsWow64Process2 (looked up at run time) answer what the
+// process is, and fail on a handle that is none, leaving the answers untouched.
 TEST_F(PlatformContract, Wow64AnswersWhatTheProcessIs) {
   win::BOOL wow64 = 7;
   EXPECT_EQ(win::Sys().IsWow64Process(reinterpret_cast<win::HANDLE>(0x1234), &wow64), 0);
   EXPECT_EQ(wow64, 7);
+  win::WORD image = 7, native = 7;
+  EXPECT_EQ(win::Sys().IsWow64Process2(reinterpret_cast<win::HANDLE>(0x1234), &image, &native), 0);
+  EXPECT_EQ(image, 7);
+  EXPECT_EQ(native, 7);
+  ASSERT_NE(win::Sys().IsWow64Process2(win::Sys().GetCurrentProcess(), &image, &native), 0);
+  EXPECT_EQ(image != win::IMAGE_FILE_MACHINE_UNKNOWN, contract::UnderWow64());
+  EXPECT_NE(native, win::IMAGE_FILE_MACHINE_UNKNOWN);
+  EXPECT_EQ(native == win::IMAGE_FILE_MACHINE_I386, !contract::UnderWow64() && !contract::Is64BitProcess());
   if (contract::Is64BitProcess())
     GTEST_SKIP() << "a 64-bit process never runs under WOW64: only the 32-bit build can show it";
   ASSERT_NE(win::Sys().IsWow64Process(win::Sys().GetCurrentProcess(), &wow64), 0);
@@ -232,6 +240,10 @@ TEST(PlatformLackingContract, AnswersOfASystemWithoutOptionalParts) {
   win::BOOL wow64 = 7;
   EXPECT_EQ(p.IsWow64Process(p.GetCurrentProcess(), &wow64), 1);
   EXPECT_EQ(wow64, 0);
+  win::WORD image = 7;
+  EXPECT_EQ(p.IsWow64Process2(p.GetCurrentProcess(), &image, nullptr), 0);
+  EXPECT_EQ(p.GetLastError(), static_cast<win::DWORD>(win::ERROR_PROC_NOT_FOUND));
+  EXPECT_EQ(image, 7);
   EXPECT_EQ(p.SetDefaultDllDirectories(win::LOAD_LIBRARY_SEARCH_SYSTEM32), 0);
   EXPECT_EQ(p.SetDllDirectoryW(u""), 0);
   int argc = 7;

@@ -66,10 +66,48 @@ TEST_F(Gates, OlderSystemsTakeTheCurrentFolderOut) {
   EXPECT_EQ(Run(), RESULT_BAD_ARGUMENTS);
 }
 
-TEST_F(Gates, FailingWow64QueryIsAnEnvironmentError) {
-  faults.Inject({win::Call::IsWow64Process});
-  EXPECT_EQ(Run(), RESULT_ENVIRONMENT_ERROR);
-  EXPECT_EQ(faults.CallCount(win::Call::GetVersionExW), 0);
+// The WOW64 gate on each host and each answer the pages allow: IsWow64Process2
+// decides where KERNEL32 has it and it answers; IsWow64Process otherwise;
+// neither answering is an environment error. Let through: no arguments, 0x80010004.
+TEST_F(Gates, Wow64OnEveryHost) {
+  using win::Call;
+  constexpr win::WORD x64 = win::IMAGE_FILE_MACHINE_AMD64, arm64 = win::IMAGE_FILE_MACHINE_ARM64;
+  struct Row {
+    const char* name;
+    bool wow64;
+    win::WORD host;
+    bool saysFalse;   // IsWow64Process answers FALSE under WOW64 (ARM64)
+    bool hasSecond;   // KERNEL32 has IsWow64Process2
+    std::vector<Call> failing;
+    ResultCode expected;
+  };
+  const Row rows[] = {
+      {"32-bit Windows", false, x64, false, true, {}, RESULT_BAD_ARGUMENTS},
+      {"32-bit Windows before 10", false, x64, false, false, {}, RESULT_BAD_ARGUMENTS},
+      {"x64", true, x64, false, true, {}, RESULT_WOW64},
+      {"x64 before Windows 10", true, x64, false, false, {}, RESULT_WOW64},
+      {"ARM64, IsWow64Process says TRUE", true, arm64, false, true, {}, RESULT_WOW64},
+      {"ARM64, IsWow64Process says FALSE", true, arm64, true, true, {}, RESULT_WOW64},
+      {"x64, the second call fails", true, x64, false, true, {Call::IsWow64Process2}, RESULT_WOW64},
+      {"both calls fail", false, x64, false, true, {Call::IsWow64Process2, Call::IsWow64Process},
+       RESULT_ENVIRONMENT_ERROR},
+      {"no second call, the first fails", false, x64, false, false, {Call::IsWow64Process},
+       RESULT_ENVIRONMENT_ERROR},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    machine.wow64 = row.wow64;
+    machine.wow64Host = row.host;
+    machine.isWow64ProcessSaysFalse = row.saysFalse;
+    machine.hasIsWow64Process2 = row.hasSecond;
+    for (Call call : row.failing) faults.Inject({call});
+    int versions = faults.CallCount(Call::GetVersionExW);
+    EXPECT_EQ(Run(), row.expected);
+    // A refusal at this gate comes before the snapshot.
+    if (row.expected != RESULT_BAD_ARGUMENTS) {
+      EXPECT_EQ(faults.CallCount(Call::GetVersionExW), versions);
+    }
+  }
 }
 
 TEST_F(Gates, VersionTable) {
