@@ -114,6 +114,10 @@ TEST_F(InstallE2E, ApartmentEndsBeforeTheWait) {
   RunResult run = wine.StartWith(
       "WINEDEBUG=+relay", "C:\\work\\Setup.exe /i:C:\\work\\pellworth-normal.msi /PAT:H-15", "C:\\work");
   wine.Shell("wine_exec reg delete " + debug + " /v RelayInclude /f >/dev/null 2>&1");
+  // Wine's services started under the relay would go on writing it to the
+  // error output of later runs: they end here, and the next run starts anew.
+  wine.WaitForAll();
+  wine.Shell("wine_stop");
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(Hex(run.exitCode), Hex(0));
   // The calls of the thread that started msiexec, in order.
