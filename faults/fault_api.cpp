@@ -13,6 +13,7 @@ using win::Call;
 FaultApi::FaultApi(win::Api& platform) : below_(platform) {
   // Room enough that recording a call allocates nothing during a run.
   callLog.reserve(1 << 16);
+  subjects.reserve(1 << 16);
 }
 
 void FaultApi::Inject(const Fault& fault) {
@@ -21,9 +22,15 @@ void FaultApi::Inject(const Fault& fault) {
   f.occurrence += counts_[static_cast<int>(fault.call)];
 }
 
-const Fault* FaultApi::Enter(Call call) {
+const Fault* FaultApi::Enter(Call call, const win::WCHAR* subject) {
   int n = counts_[static_cast<int>(call)]++;
-  if (callLog.size() < callLog.capacity()) callLog.push_back(call);
+  if (callLog.size() < callLog.capacity() && subjects.size() < subjects.capacity()) {
+    callLog.push_back(call);
+    Subject named{};
+    for (int i = 0; subject != nullptr && i + 1 < kSubjectUnits && subject[i] != 0; ++i)
+      named.text[i] = subject[i];
+    subjects.push_back(named);
+  }
   for (int i = 0; i < faultCount_; ++i) {
     const Fault& f = faults_[i];
     if (f.call == call && n >= f.occurrence && n < f.occurrence + f.times) {
@@ -101,6 +108,17 @@ win::BOOL StartRefused(win::SHELLEXECUTEINFOW* info, win::LONG status) {
   return win::FALSE;
 }
 
+// A call's first text argument, or null: what the call names.
+inline const win::WCHAR* FirstText() { return nullptr; }
+template <typename T, typename... Rest>
+const win::WCHAR* FirstText(const T& first, const Rest&... rest) {
+  if constexpr (std::is_same_v<T, const win::WCHAR*>) {
+    return first;
+  } else {
+    return FirstText(rest...);
+  }
+}
+
 // The platform's answer to a call that went through; Nothing for a call that
 // answers nothing, so that every call is accounted for in one shape.
 struct Nothing {};
@@ -133,7 +151,7 @@ auto Answer(Below below) {
   if (when) GivenBack(Kind::what, handle);
 #define PELLWORTH_FAULT_CALL(read, type, name, pairs, kind, failure)                   \
   type FaultApi::name(PELLWORTH_PARAMETERS(pairs)) {                                  \
-    const Fault* fault = Enter(Call::name);                                           \
+    const Fault* fault = Enter(Call::name, FirstText(PELLWORTH_ARGUMENTS(pairs)));    \
     PELLWORTH_FAULT_##failure                                                          \
     auto answer = Answer([&] { return below_.name(PELLWORTH_ARGUMENTS(pairs)); });    \
     PELLWORTH_ACCOUNT_##kind                                                           \

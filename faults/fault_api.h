@@ -22,6 +22,9 @@
 //    CoUninitialize gives it back, as a handle is.
 //  - A raising call throws std::bad_alloc before it reaches the platform.
 //  - Occurrences count from the injection, per call.
+//  - Each call is logged with what it names (its first text argument), so a
+//    reader of the log knows which key or value a call was about without
+//    inferring it from the calls around it.
 //  - The layer allocates nothing while the product runs (its bookkeeping is
 //    fixed-size), so an allocation fault injected into a run lands in the
 //    product or the platform, never here.
@@ -55,6 +58,14 @@ class FaultApi final : public win::Api {
   void Inject(const Fault& fault);
   int CallCount(win::Call call) const { return counts_[static_cast<int>(call)]; }
   std::vector<win::Call> callLog;  // every call, in order
+  // Beside each call of the log, what it names: its first text argument (the
+  // key a registry open names, the value a query reads, the library a load
+  // names), the first kSubjectUnits - 1 units of it; empty when it has none.
+  static constexpr int kSubjectUnits = 64;
+  struct Subject {
+    win::WCHAR text[kSubjectUnits];
+  };
+  std::vector<Subject> subjects;
 
   // The handles the product received from the platform and has not given back.
   std::vector<std::string> OpenHandles() const;
@@ -66,7 +77,7 @@ class FaultApi final : public win::Api {
 
  private:
   // Counts the call; raises, or answers the fault that applies to it, if any.
-  const Fault* Enter(win::Call call);
+  const Fault* Enter(win::Call call, const win::WCHAR* subject);
   enum class Kind { Key, Process, Vector, Library, Com };
   void Received(Kind kind, const void* handle);
   void GivenBack(Kind kind, const void* handle);

@@ -10,48 +10,63 @@ using win::Call;
 
 namespace {
 
-// Where a call of the clean run stands in it.
+// Where a call of the clean run stands in the run, read from the call itself:
+// its name, its own occurrence and what it names (the fault layer's subject),
+// never from the calls around it. The entry's stages call these; the two calls
+// made in two stages are told apart by their own occurrence.
 enum class Stage { Start, Snapshot, Translation, Road };
+
+const std::u16string kUninstallKeyPath = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 struct Role {
   Stage stage = Stage::Start;
-  int occurrence = 0;  // of its call, counted from the start of the run
-  int pollRead = -1;   // install road: which HostID read (0-based)
-  int entry = -1;      // removal road: which Uninstall entry
-  bool entryDisplayName = false;  // removal road: the read of that entry's DisplayName
-  bool startPath = false;         // the system-folder read for a start
+  int occurrence = 0;          // of its call, counted from the start of the run
+  std::u16string subject;      // what it names, or empty
+  int sameSubjectBefore = 0;   // earlier calls of its kind that named the same
 };
 
-Role Classify(const std::vector<Call>& log, std::size_t position) {
-  Role role;
-  int counts[win::kCallCount] = {};
-  int commandLines = 0, reads = -1, entry = -1, entryOpens = 0;
-  for (std::size_t i = 0; i <= position; ++i) {
-    Call call = log[i];
-    int occurrence = counts[static_cast<int>(call)]++;
-    if (role.stage == Stage::Start && call == Call::GetComputerNameW) role.stage = Stage::Snapshot;
-    if (call == Call::GetCommandLineW && ++commandLines == 2) role.stage = Stage::Translation;
-    if (role.stage == Stage::Translation && i > 0 && log[i - 1] == Call::LocalFree)
-      role.stage = Stage::Road;
-    if (role.stage == Stage::Road) {
-      if (call == Call::RegEnumKeyExW) {
-        ++entry;
-        entryOpens = 0;
-      }
-      if (call == Call::RegOpenKeyExW) {
-        ++reads;
-        ++entryOpens;
-      }
-    }
-    if (i == position) {
-      role.occurrence = occurrence;
-      role.pollRead = reads;
-      role.entry = entry;
-      role.entryDisplayName = entry >= 0 && entryOpens == 1 &&
-                              (call == Call::RegOpenKeyExW || call == Call::RegQueryValueExW);
-      role.startPath = role.stage == Stage::Road && call == Call::GetSystemDirectoryW;
-    }
+Stage StageOf(Call call, int occurrence) {
+  switch (call) {
+    case Call::SetErrorMode:
+    case Call::GetCurrentProcess:
+    case Call::IsWow64Process:
+    case Call::IsWow64Process2:
+    case Call::SetDllDirectoryW:
+      return Stage::Start;
+    case Call::SetDefaultDllDirectories:  // the restriction, then the snapshot's library load
+      return occurrence == 0 ? Stage::Start : Stage::Snapshot;
+    case Call::GetCommandLineW:  // the snapshot's tokenizer, then the translation
+      return occurrence == 0 ? Stage::Snapshot : Stage::Translation;
+    case Call::GetSystemDirectoryW:  // the snapshot's library, then a start's program
+      return occurrence == 0 ? Stage::Snapshot : Stage::Road;
+    case Call::GetVersionExW:
+    case Call::GetComputerNameW:
+    case Call::GetComputerNameExW:
+    case Call::GetModuleHandleW:
+    case Call::GetModuleFileNameW:
+    case Call::LoadLibraryExW:
+    case Call::GetProcAddress:
+    case Call::FreeLibrary:
+      return Stage::Snapshot;
+    case Call::CommandLineToArgvW:
+    case Call::LocalFree:
+      return Stage::Translation;
+    default:
+      return Stage::Road;
   }
+}
+
+Role Classify(const std::vector<Call>& log, const std::vector<std::u16string>& subjects,
+              std::size_t position) {
+  Role role;
+  const Call call = log[position];
+  role.subject = subjects[position];
+  for (std::size_t i = 0; i < position; ++i) {
+    if (log[i] != call) continue;
+    ++role.occurrence;
+    if (subjects[i] == role.subject) ++role.sameSubjectBefore;
+  }
+  role.stage = StageOf(call, role.occurrence);
   return role;
 }
 
@@ -80,11 +95,12 @@ Expected Clean(const Rules& rules) {
   return {};
 }
 
-Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t position, bool raise) {
+Expected Expect(const Rules& rules, const std::vector<Call>& log,
+                const std::vector<std::u16string>& subjects, std::size_t position, bool raise) {
   const Expected clean = Clean(rules);
   const Expected threw{true, 0, Started::Nothing};
   const Call call = log[position];
-  const Role role = Classify(log, position);
+  const Role role = Classify(log, subjects, position);
   // Calls that cannot fail on the platform: a fault on them changes nothing.
   bool cannotFail = win::KindOf(call) == win::CallKind::CannotFail;
 
@@ -135,14 +151,20 @@ Expected Expect(const Rules& rules, const std::vector<Call>& log, std::size_t po
   if (raise) return threw;
   switch (call) {
     case Call::RegOpenKeyExW:
+      if (role.subject == kUninstallKeyPath) return {false, RESULT_REMOVAL_FAILED, Started::Nothing};
+      // The match's first open reads its DisplayName: without it, no match.
+      if (rules.matchName != nullptr && role.subject == rules.matchName && role.sameSubjectBefore == 0)
+        return Removal(rules, false);
+      return clean;  // another entry, or the read of an UninstallString: only traced
     case Call::RegQueryValueExW:
-      if (role.entry < 0) return {false, RESULT_REMOVAL_FAILED, Started::Nothing};  // the key
-      if (role.entryDisplayName && role.entry == rules.matchIndex) return Removal(rules, false);
-      return clean;  // another entry's name, or any UninstallString: only traced
+      // Each entry's DisplayName is read once, in enumeration order.
+      if (role.subject == u"DisplayName" && role.sameSubjectBefore == rules.matchIndex)
+        return Removal(rules, false);
+      return clean;
     case Call::RegQueryInfoKeyW:
       return {false, RESULT_REMOVAL_FAILED, Started::Nothing};
-    case Call::RegEnumKeyExW:
-      return role.entry == rules.matchIndex ? Removal(rules, false) : clean;
+    case Call::RegEnumKeyExW:  // its occurrence is the index it asks for
+      return role.occurrence == rules.matchIndex ? Removal(rules, false) : clean;
     case Call::GetSystemDirectoryW:
     case Call::CoInitializeEx:
     case Call::ShellExecuteExW:
@@ -163,6 +185,7 @@ Outcome RunSetup(faults::FaultApi& layer, const std::optional<faults::Fault>& fa
   }
   outcome.open = layer.OpenHandles();
   outcome.log = layer.callLog;
+  for (const faults::FaultApi::Subject& subject : layer.subjects) outcome.subjects.emplace_back(subject.text);
   return outcome;
 }
 
@@ -184,7 +207,7 @@ int Sweep(const Rules& rules, const std::function<Outcome(const std::optional<fa
       if (raise && IsRelease(call)) continue;
       SCOPED_TRACE(std::string(win::CallName(call)) + " #" + std::to_string(occurrence) +
                    (raise ? " raising" : " failing") + " (call " + std::to_string(position) + ")");
-      Expected expected = Expect(rules, clean.log, position, raise);
+      Expected expected = Expect(rules, clean.log, clean.subjects, position, raise);
       Outcome outcome = run(faults::Fault{call, occurrence, 1, win::ERROR_ACCESS_DENIED, raise});
       ++points;
       EXPECT_EQ(outcome.threw, expected.threw);

@@ -26,6 +26,7 @@ struct Rules {
   bool installerWritesHostId = false;  // the installer writes HostID as it ends
   bool strict = false;                 // "/x:Strict"
   int matchIndex = -1;                 // the product's entry, in enumeration order
+  const char16_t* matchName = nullptr; // and its key name
 };
 
 struct Expected {
@@ -37,9 +38,9 @@ struct Expected {
 // The outcome of a clean run.
 Expected Clean(const Rules& rules);
 // The outcome when the call at `position` of the clean run's `log` fails
-// (or raises).
-Expected Expect(const Rules& rules, const std::vector<win::Call>& log, std::size_t position,
-                bool raise);
+// (or raises); `subjects` names what each call of the log names.
+Expected Expect(const Rules& rules, const std::vector<win::Call>& log,
+                const std::vector<std::u16string>& subjects, std::size_t position, bool raise);
 
 // A release call cannot raise (a destructor could not pass it on).
 bool IsRelease(win::Call call);
@@ -50,6 +51,7 @@ struct Outcome {
   std::optional<Started> started;  // when the platform can tell
   std::vector<std::string> open;   // handles not given back
   std::vector<win::Call> log;
+  std::vector<std::u16string> subjects;  // beside each call of the log
 };
 
 // One run of the entry over `layer`, made current, with `fault` injected:

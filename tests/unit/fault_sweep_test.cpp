@@ -54,7 +54,8 @@ const Scenario kScenarios[] = {
     {"install confirmed by the installer", InstallConfirmed, {Road::Install, false, true}},
     {"install never confirmed", InstallNeverConfirmed, {Road::Install}},
     // "Other" enumerates first, the product's entry second.
-    {"removal with a match", RemovalWithMatch, {Road::Removal, false, false, false, 1}},
+    {"removal with a match", RemovalWithMatch,
+     {Road::Removal, false, false, false, 1, u"{AAAAAAAA-1111-2222-3333-444444444444}"}},
     {"strict removal with none", StrictRemovalWithNone, {Road::Removal, false, false, true}},
     {"refused at a gate", RefusedAtAGate, {Road::Gate}},
     {"bad arguments", BadArguments, {Road::BadArguments}},
