@@ -39,9 +39,11 @@
 //     call's body, what it records, what it refuses;
 //  4. a contract case (tests/contract/) run on both platforms, and the
 //     backends there when the case needs a fact of its own;
-//  5. tests/sweep/oracle.cpp: a case in Expect whenever its failure changes
-//     the outcome of a road (Expect answers the clean outcome otherwise, so a
-//     call whose failure matters and has no case fails the sweep);
+//  5. tests/sweep/oracle.cpp: its stage in StageOf when the entry makes it
+//     before the road (the road is the default), and a case in Expect
+//     whenever its failure changes the outcome of a road (Expect answers the
+//     clean outcome otherwise, so a call whose failure matters and has no
+//     case fails the sweep);
 //  6. tests/binary/xp_sp3_imports.txt when the programs import it from
 //     KERNEL32 and it is not there yet (and tests/binary/x64_imports.txt for
 //     the x86-64 build).
