@@ -1,0 +1,36 @@
+#include "setup/gates.h"
+
+#include <memory>
+
+#include "dfc/environment.h"
+#include "platform/api.h"
+
+GateOutcome Wow64Gate() {
+  win::BOOL wow64 = win::FALSE;
+  if (!win::Sys().IsWow64Process(win::Sys().GetCurrentProcess(), &wow64))
+    return {RESULT_ENVIRONMENT_ERROR, GateReason::Wow64Unknown};
+  if (wow64) return {RESULT_WOW64, GateReason::Wow64};
+  return {};
+}
+
+GateOutcome EnvironmentGate(bool& runElevated, win::OSVERSIONINFOEXW* seen) {
+  std::unique_ptr<DFC::DFCEnvironment> environment;
+  try {
+    environment = std::make_unique<DFC::DFCEnvironment>();
+    const win::OSVERSIONINFOEXW& version = environment->osInfo().versionRecord();
+    if (seen != nullptr) *seen = version;
+    win::BYTE productType = version.wProductType;
+    if (productType == win::VER_NT_SERVER) return {RESULT_UNSUPPORTED_PLATFORM, GateReason::Server};
+    if (productType == win::VER_NT_DOMAIN_CONTROLLER)
+      return {RESULT_UNSUPPORTED_PLATFORM, GateReason::DomainController};
+    if (!environment->osInfo().IsSupportedVersion())
+      return {RESULT_UNSUPPORTED_PLATFORM, GateReason::OldVersion};
+    runElevated =
+        version.dwPlatformId == win::VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6;
+  } catch (...) {
+    // Whether the snapshot could not be built or a check failed on it, the
+    // platform was never checked: nothing may be installed or removed.
+    return {RESULT_ENVIRONMENT_ERROR, GateReason::NoSnapshot};
+  }
+  return {};
+}
