@@ -11,6 +11,7 @@
 //
 // It reads the package only: the file, the registry and the machine stay as
 // they were.
+#include "check/console.h"
 #include "check/exit_codes.h"
 #include "check/msi_package.h"
 #include "check/package_check.h"
@@ -23,26 +24,7 @@
 
 namespace {
 
-// One line on a standard handle: UTF-16 to a console, UTF-8 to a file or pipe.
-void PrintLine(DWORD which, const win::WString& text) {
-  HANDLE out = ::GetStdHandle(which);
-  if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
-  std::wstring line(text.begin(), text.end());
-  line += L"\r\n";
-  DWORD mode = 0;
-  DWORD written = 0;
-  if (::GetConsoleMode(out, &mode)) {
-    ::WriteConsoleW(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    return;
-  }
-  int bytes = ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
-                                    nullptr, 0, nullptr, nullptr);
-  std::string utf8(bytes > 0 ? bytes : 0, '\0');
-  if (bytes > 0)
-    ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &utf8[0], bytes,
-                          nullptr, nullptr);
-  ::WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-}
+using check::PrintLine;
 
 win::WString Ours(const wchar_t* text) {
   std::wstring wide(text);
