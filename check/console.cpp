@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include <windows.h>
+
 namespace check {
 
-void PrintLine(DWORD which, const win::WString& text) {
-  HANDLE out = ::GetStdHandle(which);
+void PrintLine(Stream stream, const win::WString& text) {
+  HANDLE out = ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
   std::wstring line(text.begin(), text.end());
   line += L"\r\n";

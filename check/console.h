@@ -3,12 +3,12 @@
 // CR LF. CheckPackage.exe and CheckSetup.exe print through it.
 #pragma once
 
-#include <windows.h>
-
 #include "platform/win_types.h"
 
 namespace check {
 
-void PrintLine(DWORD which, const win::WString& text);
+enum class Stream { Output, Error };
+
+void PrintLine(Stream stream, const win::WString& text);
 
 }  // namespace check

@@ -25,6 +25,7 @@
 namespace {
 
 using check::PrintLine;
+using check::Stream;
 
 win::WString Ours(const wchar_t* text) {
   std::wstring wide(text);
@@ -40,29 +41,29 @@ int wmain(int argc, wchar_t** argv) {
   win::QuietStart();
   bool productCode = argc == 3 && std::wstring(argv[1]) == L"/ProductCode";
   if (argc != 2 && !productCode) {
-    PrintLine(STD_ERROR_HANDLE, u"usage: CheckPackage.exe [/ProductCode] PACKAGE.msi");
+    PrintLine(Stream::Error, u"usage: CheckPackage.exe [/ProductCode] PACKAGE.msi");
     return CHECK_UNREADABLE;
   }
   win::WString path = Ours(argv[argc - 1]);
   check::PackageFacts facts;
   win::WString failure;
   if (win::DWORD status = check::ReadPackage(path, facts, failure); status != 0) {
-    PrintLine(STD_ERROR_HANDLE, u"CheckPackage: " + path + u": " + failure + u" (error " +
+    PrintLine(Stream::Error, u"CheckPackage: " + path + u": " + failure + u" (error " +
                                     Ours(std::to_wstring(status).c_str()) + u")");
     return CHECK_UNREADABLE;
   }
   if (productCode) {
     auto code = facts.properties.find(u"ProductCode");
     if (code == facts.properties.end() || code->second.empty()) {
-      PrintLine(STD_ERROR_HANDLE, u"CheckPackage: " + path + u": the package has no ProductCode");
+      PrintLine(Stream::Error, u"CheckPackage: " + path + u": the package has no ProductCode");
       return CHECK_UNREADABLE;
     }
-    PrintLine(STD_OUTPUT_HANDLE, code->second);
+    PrintLine(Stream::Output, code->second);
     return CHECK_PASSED;
   }
   bool errors = false;
   for (const check::Finding& finding : check::CheckPackage(facts)) {
-    PrintLine(STD_OUTPUT_HANDLE, check::FindingLine(finding));
+    PrintLine(Stream::Output, check::FindingLine(finding));
     errors = errors || finding.error;
   }
   return errors ? CHECK_FAILED : CHECK_PASSED;

@@ -26,6 +26,6 @@ int wmain(int, wchar_t**) {
   win::QuietStart();
   check_setup::SetupCheck found = check_setup::CheckSetup();
   for (const win::WString& line : check_setup::ReportLines(found))
-    check::PrintLine(STD_OUTPUT_HANDLE, line);
+    check::PrintLine(check::Stream::Output, line);
   return static_cast<int>(found.code);
 }

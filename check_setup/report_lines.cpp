@@ -59,9 +59,9 @@ RuleText TextOf(Rule rule) {
       return {u"a logging switch or /update needs its file as the next argument.",
               u"the file after it: /l*v C:\\Windows\\Temp\\p.log (or Setup.exe's own /log:<file>)"};
     case Rule::QuotationMark:
-      return {u"the argument still holds a quotation mark after Windows split the line: a "
-              u"backslash right before a closing quotation mark escapes it, so a quoted folder "
-              u"ending in \\ swallows the rest of the line.",
+      return {u"a quotation mark is left in it after Windows split the line: a backslash "
+              u"right before a closing quotation mark escapes it, so a quoted folder ending in "
+              u"\\ takes the rest of the line into it.",
               u"the last backslash twice before the closing mark (\"C:\\Program Files\\P\\\\\"), "
               u"or no backslash at the end"};
     case Rule::EmptyPath:
@@ -106,11 +106,14 @@ void Refused(const SetupCheck& c, Lines& out) {
   out.push_back(u"refused: " + Argument(r) + u": " + text.sentence);
   if (r.rule == Rule::NoPat) {
     // A quotation mark the split left may have swallowed the /PAT: that was written.
-    for (size_t i = 0; i < c.arguments.size(); ++i)
-      if (c.arguments[i].find(u'"') != WString::npos)
-        out.push_back(u"  argument " + Number(static_cast<long long>(i) + 1) + u" " +
-                      Shown(c.arguments[i]) + u" holds a quotation mark: " +
-                      TextOf(Rule::QuotationMark).sentence);
+    for (size_t i = 0; i < c.arguments.size(); ++i) {
+      if (c.arguments[i].find(u'"') == WString::npos) continue;
+      RuleText quote = TextOf(Rule::QuotationMark);
+      out.push_back(u"  argument " + Number(static_cast<long long>(i) + 1) + u" " +
+                    Shown(c.arguments[i]) + u" may have swallowed it: " + quote.sentence);
+      out.push_back(u"  write instead: " + WString(quote.instead));
+      return;
+    }
   }
   if (text.instead != nullptr) out.push_back(u"  write instead: " + WString(text.instead));
 }
