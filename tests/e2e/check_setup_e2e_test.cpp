@@ -17,14 +17,13 @@ class CheckSetupE2E : public ProductTest {
                "wine_exec reg query \"$key\" /s 2>/dev/null; done", &text);
     return text;
   }
-  // CheckSetup.exe with `arguments`: nothing started, nothing written.
+  // CheckSetup.exe with `arguments`: nothing started (the callers hold the
+  // registry's keys before and after each stretch of checks).
   RunResult Check(const std::string& arguments) {
-    std::string before = Registry();
     RunResult run = wine.StartWith("WINEDEBUG=trace+exec", "C:\\work\\CheckSetup.exe " + arguments,
                                    "C:\\work");
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(run.errors.find("trace:exec"), std::string::npos) << run.errors;
-    EXPECT_EQ(Registry(), before);
     return run;
   }
   // The parameters the check printed, as Wine's exec trace writes a string.
@@ -60,6 +59,7 @@ TEST_F(CheckSetupE2E, RefusalsAndEmptyRemovals) {
       {"/x", "nothing would be started", 0},
       {"/x:Strict", "nothing would be started", 1},
   };
+  std::string before = Registry();
   for (const Row& row : rows) {
     SCOPED_TRACE(row.arguments);
     RunResult check = Check(row.arguments);
@@ -67,6 +67,7 @@ TEST_F(CheckSetupE2E, RefusalsAndEmptyRemovals) {
     EXPECT_EQ(Hex(check.exitCode), Hex(row.code)) << check.output;
     ExpectSilentExit(wine.Start(std::string("C:\\work\\Setup.exe ") + row.arguments), row.code);
   }
+  EXPECT_EQ(Registry(), before);  // neither program wrote anything on these lines
 }
 
 // The README's install line (with an empty argument, written as nothing) and
@@ -75,7 +76,9 @@ TEST_F(CheckSetupE2E, RefusalsAndEmptyRemovals) {
 TEST_F(CheckSetupE2E, PrintsTheLineSetupStarts) {
   const std::string install =
       "/i:C:\\work\\pellworth-normal.msi /PAT:HOST-4711 \"\" /log:C:\\windows\\temp\\p.log /norestart";
+  std::string before = Registry();
   RunResult check = Check(install);
+  EXPECT_EQ(Registry(), before);
   EXPECT_EQ(Hex(check.exitCode), Hex(0));
   EXPECT_NE(check.output.find("  program: C:\\windows\\system32\\msiexec.exe\n"), std::string::npos)
       << check.output;
@@ -87,6 +90,7 @@ TEST_F(CheckSetupE2E, PrintsTheLineSetupStarts) {
       << TracedParameters(check.output) << "\n" << run.errors;
   ASSERT_EQ(InstalledCount(), 1);
 
+  before = Registry();
   check = Check(install);
   EXPECT_NE(check.output.find("any install run here ends 0 at the first read"), std::string::npos);
   check = Check("/x:Strict");
@@ -95,6 +99,7 @@ TEST_F(CheckSetupE2E, PrintsTheLineSetupStarts) {
       << check.output;
   check = Check("/x");
   EXPECT_EQ(Hex(check.exitCode), Hex(0));
+  EXPECT_EQ(Registry(), before);  // three checks with the product installed
   run = wine.StartWith("WINEDEBUG=trace+exec", "C:\\work\\Setup.exe /x", "C:\\work");
   EXPECT_EQ(Hex(run.exitCode), Hex(0));
   EXPECT_NE(run.errors.find(TracedParameters(check.output)), std::string::npos)
