@@ -59,7 +59,7 @@ installed() {
 }
 
 # A check's report and its exit code, told by MEANING (CheckPackage.exe's
-# meanings by default; CheckSetup.exe's codes are Setup.exe's own).
+# meanings by default).
 check() {
   echo
   echo "> $1"
@@ -82,9 +82,18 @@ else
 fi
 
 # Before a line is deployed: what would Setup.exe do with it here? CheckSetup.exe
-# takes Setup.exe's arguments, starts nothing and changes nothing.
-check 'CheckSetup.exe /i:"C:\deploy\" /PAT:HOST-4711' meaning
-check 'CheckSetup.exe /i:C:\deploy\Pellworth.msi /PAT:HOST-4711 /log:C:\deploy\install.log' meaning
+# takes Setup.exe's arguments, starts nothing and changes nothing; its code is
+# the one Setup.exe would end with where it starts nothing, 0 where it would
+# start msiexec.
+setup_check_meaning() {
+  if [ "$(( $1 ))" = 0 ]; then
+    echo "Setup.exe would start the program above (a removal that finds nothing ends 0 too)"
+  else
+    echo "Setup.exe would end with $1: $(meaning "$1")"
+  fi
+}
+check 'CheckSetup.exe /i:"C:\deploy\" /PAT:HOST-4711' setup_check_meaning
+check 'CheckSetup.exe /i:C:\deploy\Pellworth.msi /PAT:HOST-4711 /log:C:\deploy\install.log' setup_check_meaning
 
 run 'Setup.exe /i:C:\deploy\Pellworth.msi /PAT:HOST-4711 /log:C:\deploy\install.log'
 echo "  HostID written by the product: $(hostid)"
