@@ -10,7 +10,8 @@
 // split of the line, as the check printed it and as the simulated msiexec
 // reads it, is the arguments meant (fuzz/meant_arguments.h); an install where
 // HostID was readable ends 0. Where it printed none, Setup.exe started
-// nothing and ended with the exit code the check printed.
+// nothing and ended with the exit code the check printed. A refusal names an
+// argument by the position and text the platform's split gave it.
 #pragma once
 
 #include <cstdio>
@@ -91,6 +92,16 @@ inline std::string Disagreement(sim::Machine& machine, const std::u16string& arg
   if (!machine.starts.empty()) return "the check started a program";
   if (before.str() != after.str()) return "the check changed the registry:\n" + before.str() + after.str();
 
+  // A refusal names the argument by its position in the platform's split, as it stands there.
+  meant::Args split = sim::SplitCommandLine((u"Setup.exe " + arguments).c_str(), u"Setup.exe");
+  win::WString refused;
+  if (Printed(lines, u"refused: argument ", refused)) {
+    size_t position = std::stoul(sim::Narrow(refused.substr(0, refused.find(u' '))));
+    win::WString shown = check_setup::Shown(position < split.size() ? split[position] : u"?");
+    if (position == 0 || refused.compare(refused.find(u' ') + 1, shown.size(), shown) != 0)
+      return "the refusal names another argument: " + sim::Narrow(refused);
+  }
+
   win::WString program, parameters, code, verb;
   bool starts = Printed(lines, u"  program: ", program);
   if (!Printed(lines, u"exit code: ", code)) return "no exit code printed";
@@ -112,8 +123,7 @@ inline std::string Disagreement(sim::Machine& machine, const std::u16string& arg
   if (start.parameters != parameters)
     return "started |" + sim::Narrow(start.parameters) + "|, printed |" + sim::Narrow(parameters) + "|";
   if (found.road == check_setup::Road::Install) {
-    meant::Args split = sim::SplitCommandLine((u"Setup.exe " + arguments).c_str(), u"Setup.exe");
-    split.erase(split.begin());
+    split.erase(split.begin());  // the program's own path
     meant::Args wanted = meant::Meant(split);
     if (sim::SplitMsiexecLine(start.parameters) != wanted) return "msiexec reads other arguments than meant";
     std::vector<win::WString> shown;
