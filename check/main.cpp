@@ -11,6 +11,7 @@
 //
 // It reads the package only: the file, the registry and the machine stay as
 // they were.
+#include "check/console.h"
 #include "check/exit_codes.h"
 #include "check/msi_package.h"
 #include "check/package_check.h"
@@ -23,26 +24,8 @@
 
 namespace {
 
-// One line on a standard handle: UTF-16 to a console, UTF-8 to a file or pipe.
-void PrintLine(DWORD which, const win::WString& text) {
-  HANDLE out = ::GetStdHandle(which);
-  if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
-  std::wstring line(text.begin(), text.end());
-  line += L"\r\n";
-  DWORD mode = 0;
-  DWORD written = 0;
-  if (::GetConsoleMode(out, &mode)) {
-    ::WriteConsoleW(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    return;
-  }
-  int bytes = ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
-                                    nullptr, 0, nullptr, nullptr);
-  std::string utf8(bytes > 0 ? bytes : 0, '\0');
-  if (bytes > 0)
-    ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &utf8[0], bytes,
-                          nullptr, nullptr);
-  ::WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-}
+using check::PrintLine;
+using check::Stream;
 
 win::WString Ours(const wchar_t* text) {
   std::wstring wide(text);
@@ -58,29 +41,29 @@ int wmain(int argc, wchar_t** argv) {
   win::QuietStart();
   bool productCode = argc == 3 && std::wstring(argv[1]) == L"/ProductCode";
   if (argc != 2 && !productCode) {
-    PrintLine(STD_ERROR_HANDLE, u"usage: CheckPackage.exe [/ProductCode] PACKAGE.msi");
+    PrintLine(Stream::Error, u"usage: CheckPackage.exe [/ProductCode] PACKAGE.msi");
     return CHECK_UNREADABLE;
   }
   win::WString path = Ours(argv[argc - 1]);
   check::PackageFacts facts;
   win::WString failure;
   if (win::DWORD status = check::ReadPackage(path, facts, failure); status != 0) {
-    PrintLine(STD_ERROR_HANDLE, u"CheckPackage: " + path + u": " + failure + u" (error " +
+    PrintLine(Stream::Error, u"CheckPackage: " + path + u": " + failure + u" (error " +
                                     Ours(std::to_wstring(status).c_str()) + u")");
     return CHECK_UNREADABLE;
   }
   if (productCode) {
     auto code = facts.properties.find(u"ProductCode");
     if (code == facts.properties.end() || code->second.empty()) {
-      PrintLine(STD_ERROR_HANDLE, u"CheckPackage: " + path + u": the package has no ProductCode");
+      PrintLine(Stream::Error, u"CheckPackage: " + path + u": the package has no ProductCode");
       return CHECK_UNREADABLE;
     }
-    PrintLine(STD_OUTPUT_HANDLE, code->second);
+    PrintLine(Stream::Output, code->second);
     return CHECK_PASSED;
   }
   bool errors = false;
   for (const check::Finding& finding : check::CheckPackage(facts)) {
-    PrintLine(STD_OUTPUT_HANDLE, check::FindingLine(finding));
+    PrintLine(Stream::Output, check::FindingLine(finding));
     errors = errors || finding.error;
   }
   return errors ? CHECK_FAILED : CHECK_PASSED;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The main job, from a fresh Debian 12 or 13 machine: builds Setup.exe and the demo
-# package, checks the package with CheckPackage.exe, then in a throw-away Wine
-# prefix installs the product through
-# Setup.exe, removes it again with /x, and shows a strict removal on the clean
+# package, checks the package with CheckPackage.exe and a refused and the install
+# line with CheckSetup.exe, then in a throw-away Wine prefix installs the product
+# through Setup.exe, removes it again with /x, and shows a strict removal on the clean
 # machine. Prints each exit code in full (read on the Windows side) with its meaning.
 # On a machine that cannot run 32-bit programs it shows the x86-64 build of the
 # same sources in a 64-bit prefix, and says so first.
@@ -37,7 +37,7 @@ trap wine_done EXIT
 step prefix wine_prefix "$(mktemp -d /tmp/pellworth-demo-XXXXXX)" "$bin"
 drop=$(wine_path 'C:\deploy')
 mkdir -p "$drop"
-cp "$bin/Setup.exe" "$bin/CheckPackage.exe" "$drop/"
+cp "$bin/Setup.exe" "$bin/CheckPackage.exe" "$bin/CheckSetup.exe" "$drop/"
 cp "build/host/package/$WINE_PACKAGES/pellworth-normal.msi" "$drop/Pellworth.msi"
 cp build/host/package/pellworth-normal.msi "$drop/Pellworth-x86.msi"
 
@@ -58,12 +58,14 @@ installed() {
     tr -d '\r' | grep -cE 'DisplayName +REG_SZ +Pellworth$' || true
 }
 
+# A check's report and its exit code, told by MEANING (CheckPackage.exe's
+# meanings by default).
 check() {
   echo
   echo "> $1"
   if wine_run 'C:\deploy' "$1"; then
     printf '%s' "$RUN_OUTPUT" | tr -d '\r' | sed 's/^/  /'
-    echo "  exit code $(( RUN_CODE )): $(check_meaning "$RUN_CODE")"
+    echo "  exit code $(( RUN_CODE )): $("${2:-check_meaning}" "$RUN_CODE")"
   else
     echo "  no exit code: the run did not finish"
   fi
@@ -78,6 +80,20 @@ else
   echo "  x86-64 test build only, and the check rightly refuses it for deployment:)"
   check 'CheckPackage.exe C:\deploy\Pellworth.msi'
 fi
+
+# Before a line is deployed: what would Setup.exe do with it here? CheckSetup.exe
+# takes Setup.exe's arguments, starts nothing and changes nothing; its code is
+# the one Setup.exe would end with where it starts nothing, 0 where it would
+# start msiexec.
+setup_check_meaning() {
+  if [ "$(( $1 ))" = 0 ]; then
+    echo "Setup.exe would start the program above (a removal that finds nothing ends 0 too)"
+  else
+    echo "Setup.exe would end with $1: $(meaning "$1")"
+  fi
+}
+check 'CheckSetup.exe /i:"C:\deploy\" /PAT:HOST-4711' setup_check_meaning
+check 'CheckSetup.exe /i:C:\deploy\Pellworth.msi /PAT:HOST-4711 /log:C:\deploy\install.log' setup_check_meaning
 
 run 'Setup.exe /i:C:\deploy\Pellworth.msi /PAT:HOST-4711 /log:C:\deploy\install.log'
 echo "  HostID written by the product: $(hostid)"

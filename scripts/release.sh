@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The release: builds Setup.exe and CheckPackage.exe in a clean tree, signs
-# them when a certificate is given, and writes
-#   dist/pellworth-setup-<version>.zip   Setup.exe, CheckPackage.exe, README.md (the administrator's
-#                                        and the packager's guide), CHANGELOG.md
-#   dist/Setup.exe, dist/CheckPackage.exe the programs the zip holds
+# The release: builds Setup.exe, CheckPackage.exe and CheckSetup.exe in a
+# clean tree, signs them when a certificate is given, and writes
+#   dist/pellworth-setup-<version>.zip   Setup.exe, CheckPackage.exe, CheckSetup.exe, README.md
+#                                        (the administrator's and the packager's guide), CHANGELOG.md
+#   dist/Setup.exe, dist/CheckPackage.exe, dist/CheckSetup.exe  the programs the zip holds
 #   dist/TOOLCHAIN                       what built them: the Debian release, and the
 #                                        versions of the mingw-w64 compiler, binutils and wixl
 #   dist/SHA256SUMS                      all of the above, each lying beside it
@@ -40,12 +40,14 @@ fi
 version=$(sed -nE 's/^#define PELLWORTH_VERSION_TEXT "(.*)"$/\1/p' build/release/generated/version.h)
 exe=build/release/bin/Setup.exe
 checker=build/release/bin/CheckPackage.exe
+setup_checker=build/release/bin/CheckSetup.exe
 
 signed=""
 if [ -n "${PELLWORTH_SIGN_PFX:-}" ]; then
   source scripts/sign.sh
   sign_exe "$exe"
   sign_exe "$checker" "Pellworth package check"
+  sign_exe "$setup_checker" "Pellworth setup check"
   signed=--signed
 fi
 # The check refuses any image but the 32-bit one: the x86-64 build is for tests only.
@@ -53,12 +55,14 @@ step check-setup /usr/bin/python3 tests/binary/check_setup_exe.py "$exe" \
   tests/binary/xp_sp3_imports.txt "$version" $signed
 step check-checkpackage /usr/bin/python3 tests/binary/check_setup_exe.py "$checker" \
   tests/binary/xp_sp3_imports.txt "$version" $signed --as-invoker
+step check-checksetup /usr/bin/python3 tests/binary/check_setup_exe.py "$setup_checker" \
+  tests/binary/xp_sp3_imports.txt "$version" $signed --as-invoker
 
 rm -rf dist; mkdir -p dist
 zip=dist/pellworth-setup-$version.zip
 # The zip's README.md is what its reader needs: the administrator's guide, then
 # the packager's (NAME=FILE,FILE... names a member made of those files).
-/usr/bin/python3 - "$zip" "$SOURCE_DATE_EPOCH" "$exe" "$checker" \
+/usr/bin/python3 - "$zip" "$SOURCE_DATE_EPOCH" "$exe" "$checker" "$setup_checker" \
   README.md=docs/administrators-guide.md,docs/packagers-guide.md CHANGELOG.md <<'PY'
 import sys, time, zipfile
 out, epoch, members = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
@@ -74,7 +78,7 @@ with zipfile.ZipFile(out, "w") as archive:
         data = b"\n".join(open(path, "rb").read() for path in paths)
         archive.writestr(info, data, compresslevel=9)
 PY
-cp "$exe" "$checker" dist/
+cp "$exe" "$checker" "$setup_checker" dist/
 # The toolchain, as Debian's own build records name it: the same bytes come
 # only from the same versions.
 {
@@ -86,13 +90,13 @@ cp "$exe" "$checker" dist/
   done
   echo "Compiler: $(i686-w64-mingw32-g++-win32 --version | head -1)"
 } > dist/TOOLCHAIN
-(cd dist && sha256sum "$(basename "$zip")" Setup.exe CheckPackage.exe TOOLCHAIN > SHA256SUMS)
+(cd dist && sha256sum "$(basename "$zip")" Setup.exe CheckPackage.exe CheckSetup.exe TOOLCHAIN > SHA256SUMS)
 
 echo "release $version: $zip"
 cat dist/SHA256SUMS
 sed -n 's/^Build-Origin: /built on /p' dist/TOOLCHAIN
 if [ -n "$signed" ]; then
-  echo "Setup.exe and CheckPackage.exe are signed (Authenticode, SHA-256)."
+  echo "Setup.exe, CheckPackage.exe and CheckSetup.exe are signed (Authenticode, SHA-256)."
 else
-  echo "Setup.exe and CheckPackage.exe are NOT signed: set PELLWORTH_SIGN_PFX and PELLWORTH_SIGN_PASSWORD to sign them."
+  echo "Setup.exe, CheckPackage.exe and CheckSetup.exe are NOT signed: set PELLWORTH_SIGN_PFX and PELLWORTH_SIGN_PASSWORD to sign them."
 fi

@@ -31,22 +31,32 @@ bool IsLogging(const WString& name) {
   return name.find_first_not_of(u"iwearucmopvx+!*", 1) == WString::npos;
 }
 
+// What msiexec does with a switch it does not take silently: a display
+// option that shows something, the restart prompt, or its usage window.
+Rule SwitchRule(const WString& name) {
+  if (name == u"promptrestart") return Rule::PromptRestart;
+  bool level = !name.empty() && name[0] == u'q' && name.find_first_not_of(u"nbrf+-!", 1) == WString::npos;
+  if (name == u"passive" || level) return Rule::DisplayOption;
+  return Rule::UnknownSwitch;
+}
+
 }  // namespace
 
-bool InstallerAccepts(const std::vector<MeantArgument>& arguments) {
+Refusal InstallerRefusal(const std::vector<MeantArgument>& arguments) {
   for (size_t i = 0; i < arguments.size(); ++i) {
-    const WString& argument = arguments[i].text;
-    if (arguments[i].own || argument.empty() || IsProperty(argument)) continue;
-    if (argument.compare(0, 1, u"/") != 0) return false;
+    const MeantArgument& meant = arguments[i];
+    const WString& argument = meant.text;
+    if (meant.own || argument.empty() || IsProperty(argument)) continue;
+    if (argument.compare(0, 1, u"/") != 0) return {Rule::BareWord, meant.position, argument};
     WString name = Lowered(argument.substr(1));
     if (name == u"quiet" || name == u"q" || name == u"qn" || name == u"norestart" ||
         name == u"forcerestart")
       continue;
-    if (!IsLogging(name) && name != u"update") return false;
+    if (!IsLogging(name) && name != u"update") return {SwitchRule(name), meant.position, argument};
     // Its value: the next argument, passed through, which is no switch.
     if (++i == arguments.size() || arguments[i].own || arguments[i].text.empty() ||
         arguments[i].text[0] == u'/')
-      return false;
+      return {Rule::NoValue, meant.position, argument};
   }
-  return true;
+  return {};
 }

@@ -37,6 +37,11 @@
 #include "platform/win_types.h"
 #include "setup/installer_command_line.h"
 
-// Whether Windows Installer accepts every argument of `arguments`, in order,
-// after "/i <package>"; the program's own pieces are taken as they are.
-bool InstallerAccepts(const std::vector<MeantArgument>& arguments);
+// Why Windows Installer would not accept `arguments`, in order, after
+// "/i <package>": the first argument it refuses and the rule (Rule::None when
+// it accepts them all); the program's own pieces are taken as they are. A
+// switch whose value is missing is the one refused.
+Refusal InstallerRefusal(const std::vector<MeantArgument>& arguments);
+inline bool InstallerAccepts(const std::vector<MeantArgument>& arguments) {
+  return InstallerRefusal(arguments).rule == Rule::None;
+}

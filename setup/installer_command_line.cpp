@@ -14,17 +14,22 @@ WString ValueText(const WString& value) {
 
 }  // namespace
 
+// The first refusal stays: it is the one the command line meets first.
+void InstallerCommandLine::Refuse(Rule rule) {
+  if (Writable()) unwritable_ = {rule, position_, argument_};
+}
+
 void InstallerCommandLine::Check(const WString& argument) {
-  if (argument.find(u'"') != WString::npos) writable_ = false;
+  if (argument.find(u'"') != WString::npos) Refuse(Rule::QuotationMark);
 }
 
 void InstallerCommandLine::Write(const WString& argument, bool own) {
   Check(argument);
-  arguments_.push_back({argument, own});
+  arguments_.push_back({argument, own, position_});
 }
 
 void InstallerCommandLine::AddPath(const WString& option, const WString& path) {
-  if (path.empty()) writable_ = false;
+  if (path.empty()) Refuse(Rule::EmptyPath);
   Write(option, true);
   Write(path, true);
   text_ += u' ' + option + u' ' + Quoted(path);
@@ -51,6 +56,9 @@ void InstallerCommandLine::AddFixed(const WString& piece) { text_ += piece; }
 
 void InstallerCommandLine::Append(const InstallerCommandLine& other) {
   text_ += other.text_;
-  writable_ = writable_ && other.writable_;
+  // Of two refusals, the one whose argument comes first on the command line.
+  const Refusal& theirs = other.unwritable_;
+  if (theirs.rule != Rule::None && (Writable() || theirs.position < unwritable_.position))
+    unwritable_ = theirs;
   arguments_.insert(arguments_.end(), other.arguments_.begin(), other.arguments_.end());
 }

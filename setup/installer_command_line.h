@@ -25,11 +25,13 @@
 #include <vector>
 
 #include "platform/win_types.h"
+#include "setup/refusal.h"
 
 // One argument the line was given, as it was meant (before any quoting).
 struct MeantArgument {
   win::WString text;
   bool own;  // a piece of the program's own switches ("/PAT:", "/log", "/i:")
+  int position = 0;  // the command-line argument it came from (setup/refusal.h)
 };
 
 class InstallerCommandLine {
@@ -46,10 +48,18 @@ class InstallerCommandLine {
   // mark that is not balanced, and its blanks separate arguments).
   void AddFixed(const win::WString& piece);
   void Append(const InstallerCommandLine& other);
+  // The command-line argument the pieces added next come from: their
+  // position, and the argument as the platform's split delivered it.
+  void From(int position, const win::WString& argument) {
+    position_ = position;
+    argument_ = argument;
+  }
 
   const win::WString& Text() const { return text_; }
   // False once an argument held a quotation mark, or a path was empty.
-  bool Writable() const { return writable_; }
+  bool Writable() const { return unwritable_.rule == Rule::None; }
+  // Why not: the first such argument on the command line.
+  const Refusal& Unwritable() const { return unwritable_; }
   // Every argument given, in order, the program's fixed pieces left out and
   // an empty passed-through one kept (it is written as nothing, but it still
   // stands where a switch's value would).
@@ -57,9 +67,12 @@ class InstallerCommandLine {
 
  private:
   void Check(const win::WString& argument);
+  void Refuse(Rule rule);
   void Write(const win::WString& argument, bool own);
 
   win::WString text_;
-  bool writable_ = true;
+  Refusal unwritable_;
+  int position_ = 0;
+  win::WString argument_;
   std::vector<MeantArgument> arguments_;
 };

@@ -15,11 +15,22 @@ const win::WString kReinstallPiece = u"  REINSTALL=ALL REINSTALLMODE=vomus";
 const win::WString kQuietPiece = u" /quiet";
 }  // namespace
 
+namespace {
+ResultCode Refuse(Translation& translation, const Refusal& refusal) {
+  translation.refusal = refusal;
+  return RESULT_BAD_ARGUMENTS;
+}
+}  // namespace
+
 ResultCode CompleteInstallerArguments(Translation& translation) {
-  if (translation.patValue.empty()) return RESULT_BAD_ARGUMENTS;
+  if (translation.patValue.empty()) {
+    int at = translation.patPosition;
+    return Refuse(translation, {Rule::NoPat, at, at == 0 ? win::WString() : u"/PAT:"});
+  }
   // An argument msiexec would answer with its usage window or a box at the
   // end: the run would never end, so nothing is started.
-  if (!InstallerAccepts(translation.installerArguments.Arguments())) return RESULT_BAD_ARGUMENTS;
+  Refusal refusal = InstallerRefusal(translation.installerArguments.Arguments());
+  if (refusal.rule != Rule::None) return Refuse(translation, refusal);
 
   InstallerCommandLine& arguments = translation.installerArguments;
   if (translation.packageArgument.Text().empty()) {
@@ -34,7 +45,7 @@ ResultCode CompleteInstallerArguments(Translation& translation) {
   // An argument msiexec would split otherwise than meant (a quotation mark
   // left by the platform's split: it could swallow the package piece), or an
   // empty package or log path.
-  return arguments.Writable() ? RESULT_SUCCESS : RESULT_BAD_ARGUMENTS;
+  return arguments.Writable() ? RESULT_SUCCESS : Refuse(translation, arguments.Unwritable());
 }
 
 bool HostIdPresent() {
@@ -45,17 +56,24 @@ bool HostIdPresent() {
   return status == win::ERROR_SUCCESS || status == win::ERROR_MORE_DATA;
 }
 
-ResultCode RunInstallation(Translation& translation) {
+ResultCode PrepareInstallation(Translation& translation, win::WString& program) {
   if (ResultCode refused = CompleteInstallerArguments(translation); refused != RESULT_SUCCESS)
     return refused;
 
   // Started by its full path in the system folder: a bare name would let a
   // planted msiexec.exe beside this program run with its elevation.
-  win::WString program = win::SystemFilePath(kInstallerProgram);
-  const win::WString& line = translation.installerArguments.Text();
+  program = win::SystemFilePath(kInstallerProgram);
   // A line the platform cannot take would fail the start on every attempt.
-  if (!program.empty() && !win::CommandLineFits(program, line)) return RESULT_BAD_ARGUMENTS;
-  win::DWORD run = RunAndWait(line, program);
+  if (!program.empty() && !win::CommandLineFits(program, translation.installerArguments.Text()))
+    return Refuse(translation, {Rule::TooLong, 0, {}});
+  return RESULT_SUCCESS;
+}
+
+ResultCode RunInstallation(Translation& translation) {
+  win::WString program;
+  if (ResultCode refused = PrepareInstallation(translation, program); refused != RESULT_SUCCESS)
+    return refused;
+  win::DWORD run = RunAndWait(translation.installerArguments.Text(), program);
   ResultCode result = InstallerResult(run);
 
   for (int attempt = 0; attempt < HOSTID_POLL_ATTEMPTS; ++attempt) {

@@ -31,6 +31,13 @@ extern const win::WString kInstallerProgram;  // "msiexec.exe", found in the sys
 // for the reader's buffer answers ERROR_MORE_DATA, and it exists all the same).
 bool HostIdPresent();
 
+// Completes the arguments and names the program the install road starts
+// (its full path; empty when the system folder is unknown, and the start then
+// fails), starting nothing. RESULT_BAD_ARGUMENTS, with the reason in
+// translation.refusal, for a line the road refuses, a finished line that the
+// platform's command line cannot take (platform/start_program.h) included.
+[[nodiscard]] ResultCode PrepareInstallation(Translation& translation, win::WString& program);
+
 // Completes the arguments and runs the install road. A finished line that
 // the platform's command line cannot take (platform/start_program.h) answers
 // RESULT_BAD_ARGUMENTS, and nothing is started.

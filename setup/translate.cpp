@@ -34,29 +34,34 @@ std::vector<WString> Translation::PassedThrough() const {
   return passed;
 }
 
-bool Translation::HasRemovalSwitch() const {
-  for (const WString& argument : PassedThrough())
-    if (StartsWith(argument, kRemovalPrefix)) return true;
-  return false;
+int Translation::RemovalSwitchPosition() const {
+  for (const MeantArgument& argument : installerArguments.Arguments())
+    if (!argument.own && StartsWith(argument.text, kRemovalPrefix)) return argument.position;
+  return 0;
 }
 
-bool Translation::IsStrictRemoval() const {
-  for (const WString& argument : PassedThrough())
-    if (argument == kStrictRemoval) return true;
-  return false;
+int Translation::StrictRemovalPosition() const {
+  for (const MeantArgument& argument : installerArguments.Arguments())
+    if (!argument.own && argument.text == kStrictRemoval) return argument.position;
+  return 0;
 }
 
 ResultCode TranslateArguments(const std::vector<WString>& arguments, Translation& out) {
   out = Translation();
-  for (const WString& argument : arguments) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const WString& argument = arguments[i];
+    int position = static_cast<int>(i) + 1;
+    out.installerArguments.From(position, argument);
     // A switch counts only at the start of an argument: a value or path that
     // holds its text further in (INSTALLDIR=C:/logs/P) is passed through.
     if (StartsWith(argument, kPackageSwitch)) {
       out.packageArgument = InstallerCommandLine();
+      out.packageArgument.From(position, argument);
       out.packageArgument.AddPath(u"/i", Tail(argument));
     } else if (StartsWith(argument, kPatSwitch)) {
       // The value is enclosed whole: " PAT=" already names the property.
       out.patValue = Tail(argument);
+      out.patPosition = position;
       out.installerArguments.AddProperty(u"PAT", out.patValue);
     } else if (StartsWith(argument, kLogSwitch)) {
       out.installerArguments.AddPath(kLogOption,
@@ -67,7 +72,10 @@ ResultCode TranslateArguments(const std::vector<WString>& arguments, Translation
       // passed through like any other.
       if (StartsWith(argument, kRemoveSwitch)) {
         WString tail = Tail(argument);
-        if (!tail.empty() && tail != kStrict) return RESULT_BAD_ARGUMENTS;
+        if (!tail.empty() && tail != kStrict) {
+          out.refusal = {Rule::RemovalValue, position, argument};
+          return RESULT_BAD_ARGUMENTS;
+        }
       }
       out.installerArguments.AddPassedThrough(argument);
     }
@@ -75,7 +83,7 @@ ResultCode TranslateArguments(const std::vector<WString>& arguments, Translation
   return RESULT_SUCCESS;
 }
 
-ResultCode TranslateCommandLine(Translation& out) {
+std::vector<WString> CommandLineArguments() {
   std::vector<WString> arguments;
   {
     int count = 0;
@@ -84,5 +92,7 @@ ResultCode TranslateCommandLine(Translation& out) {
     // Index 0 is the program's own path.
     for (int i = 1; vector != nullptr && i < count; ++i) arguments.emplace_back(vector[i]);
   }
-  return TranslateArguments(arguments, out);
+  return arguments;
 }
+
+ResultCode TranslateCommandLine(Translation& out) { return TranslateArguments(CommandLineArguments(), out); }

@@ -32,24 +32,36 @@
 #include "platform/win_types.h"
 #include "dfc/result_codes.h"
 #include "setup/installer_command_line.h"
+#include "setup/refusal.h"
 
 struct Translation {
   InstallerCommandLine installerArguments;
   InstallerCommandLine packageArgument;  // nothing written without "/i:"
   win::WString patValue;
+  int patPosition = 0;  // of the "/PAT:" whose value counts; 0 without one
+  // Why the command line is refused, once a stage refused it (setup/refusal.h).
+  Refusal refusal;
   // The arguments the pass-through rule took, as the platform delivered them
   // (the installer line's arguments that are not the program's own pieces).
   // Only these choose the road: a value or path never does.
   std::vector<win::WString> PassedThrough() const;
 
   // Whether a passed-through argument begins with "/x": the removal road.
-  bool HasRemovalSwitch() const;
+  bool HasRemovalSwitch() const { return RemovalSwitchPosition() != 0; }
   // Whether a passed-through argument is exactly "/x:Strict".
-  bool IsStrictRemoval() const;
+  bool IsStrictRemoval() const { return StrictRemovalPosition() != 0; }
+  // The position of the first such argument (setup/refusal.h), or 0.
+  int RemovalSwitchPosition() const;
+  int StrictRemovalPosition() const;
 };
 
+// The process command line's arguments, as the platform splits it
+// (CommandLineToArgvW), without the program's own path.
+std::vector<win::WString> CommandLineArguments();
+
 // Reads the process command line and translates it. Answers RESULT_SUCCESS or
-// RESULT_BAD_ARGUMENTS (a rejected "/x:" value; `out` is then of no use).
+// RESULT_BAD_ARGUMENTS (a rejected "/x:" value, named in out.refusal; `out`
+// is then of no other use).
 [[nodiscard]] ResultCode TranslateCommandLine(Translation& out);
 
 // The same translation over arguments without the program's own path.

@@ -45,6 +45,9 @@ void UninstallScanner::Trace(win::LONG status, const win::WString& message) cons
 
 bool UninstallScanner::ScanAndRemove() {
   completedWithoutLaunch_ = false;
+  matches_.clear();
+  start_ = UninstallStart();
+  bool taken = false;  // by a dry scan, which goes on listing
   win::LONG status = win::Sys().RegOpenKeyExW(win::HKeyLocalMachine(), uninstallKeyPath_.c_str(),
                                               0, win::KEY_READ, uninstallKey_.Receive());
   if (status != win::ERROR_SUCCESS) {
@@ -81,19 +84,26 @@ bool UninstallScanner::ScanAndRemove() {
     Trace(0, u"DisplayName     : " + displayName);
     Trace(0, u"UninstallString : " + uninstallString);
     if (displayName != productName_) continue;
+    matches_.push_back({name, IsProductCodeForm(name), false});
+    if (taken) continue;
 
     switch (RemoveMatchingEntry(name)) {
       case Removal::PassOver: break;
-      case Removal::Finished: return true;
+      case Removal::Finished:
+        matches_.back().taken = true;
+        if (!dryRun_) return true;
+        taken = true;
+        break;
       case Removal::Failed: return false;
     }
   }
-  completedWithoutLaunch_ = true;
+  completedWithoutLaunch_ = !taken || start_.parameters.empty();
   return true;
 }
 
 UninstallScanner::Removal UninstallScanner::RemoveMatchingEntry(const win::WString& subkeyName) {
   if (forceDelete_) {
+    if (dryRun_) return Removal::Finished;
     Trace(0, u"Force delete registry");
     win::LONG status = win::Sys().RegDeleteKeyW(uninstallKey_.Get(), subkeyName.c_str());
     if (status != win::ERROR_SUCCESS) {
@@ -105,16 +115,16 @@ UninstallScanner::Removal UninstallScanner::RemoveMatchingEntry(const win::WStri
   }
 
   if (!IsProductCodeForm(subkeyName)) return Removal::PassOver;
-  win::WString program = kUninstallProgram;
   win::WString parameters = u" /x" + subkeyName + UiSwitch(uiLevel_) + kNoRestartPiece;
-  Trace(0, u"Execute string is  : " + program);
+  Trace(0, u"Execute string is  : " + kUninstallProgram);
   Trace(0, u"Argument string is : " + parameters);
   // Started by its full path in the system folder, never by bare name (an
   // unknown folder starts nothing, with no reason to give), and not waited
   // for. The elevation's consent is no error box: "runas" still asks for it;
   // no verb at all is the default one.
-  win::StartOutcome start = win::StartProgram({win::SystemFilePath(program), parameters,
-                                               runElevated_ ? u"runas" : nullptr,
+  start_ = {win::SystemFilePath(kUninstallProgram), parameters, runElevated_ ? u"runas" : nullptr};
+  if (dryRun_) return Removal::Finished;
+  win::StartOutcome start = win::StartProgram({start_.program, start_.parameters, start_.verb,
                                                win::SW_SHOWNORMAL, nullptr});
   // The status is the reason a start failed (1223 when consent was refused), 0 for a start.
   Trace(start.started ? 0 : static_cast<win::LONG>(start.error), u"Execute uninstall");

@@ -22,8 +22,16 @@
 //                                  key name is no product code, or a forced delete)
 //   true, !completedWithoutLaunch  an uninstall was started
 //
+// Every match, in enumeration order, is listed in matches(), and the start
+// the removal asked for (or would ask for) in plannedStart(). A dry scan
+// (setDryRun) starts nothing and deletes nothing: it takes the entry a real
+// scan would take, answers as if its start succeeded, and lists the matches
+// after it too, which a real scan never reaches.
+//
 // The Uninstall key stays open from the scan until the scanner is destroyed.
 #pragma once
+
+#include <vector>
 
 #include "dfc/product.h"  // the display name and the product-code form it matches by
 #include "platform/scoped_handle.h"
@@ -32,6 +40,20 @@
 constexpr win::DWORD KEY_NAME_CHARS = 256;
 extern const win::WString kUninstallProgram;  // "MsiExec.exe", found in the system folder
 extern const win::WString kUninstallKeyPath;  // below HKEY_LOCAL_MACHINE
+
+// An Uninstall entry whose DisplayName is the product's, as the scan met it.
+struct UninstallMatch {
+  win::WString keyName;
+  bool productCode;  // its key name has a product code's form
+  bool taken;        // the removal starts (or would start) its uninstall
+};
+
+// What the removal starts: MsiExec.exe by full path, its line and its verb.
+struct UninstallStart {
+  win::WString program;  // empty when the system folder is unknown
+  win::WString parameters;
+  const win::WCHAR* verb = nullptr;  // "runas", or null for the default one
+};
 
 class UninstallScanner {
  public:
@@ -42,11 +64,14 @@ class UninstallScanner {
   [[nodiscard]] bool ScanAndRemove();
 
   bool completedWithoutLaunch() const { return completedWithoutLaunch_; }
+  const std::vector<UninstallMatch>& matches() const { return matches_; }
+  const UninstallStart& plannedStart() const { return start_; }
 
   // Settings the driver leaves as constructed.
   void setForceDelete(bool on) { forceDelete_ = on; }
   void setTraceEnabled(bool on) { traceEnabled_ = on; }
   void setUiLevel(win::LONG level) { uiLevel_ = level; }
+  void setDryRun(bool on) { dryRun_ = on; }
 
  private:
   enum class Removal { PassOver, Finished, Failed };
@@ -58,7 +83,10 @@ class UninstallScanner {
   bool forceDelete_ = false;
   bool runElevated_;
   bool traceEnabled_ = false;
+  bool dryRun_ = false;
   win::LONG uiLevel_ = 1;
   win::ScopedRegKey uninstallKey_;
   bool completedWithoutLaunch_ = false;
+  std::vector<UninstallMatch> matches_;
+  UninstallStart start_;
 };

@@ -65,6 +65,7 @@ program = start.split()[0]
 
 def named(span):
     return (span == program or span in switches or len(span) == 1 or "<" in span
+            or re.fullmatch(r"\w+\.exe", span)  # a program of the release, named
             or re.fullmatch(r'0x[0-9A-Fa-f]+|\d+|[A-Za-z]+|[A-Z_="]+', span))
 
 

@@ -98,7 +98,7 @@ WinePrefix::WinePrefix(bool wow64, const std::string& sharedRoot)
   std::string boot = "wine_prefix " + Quote(root_) + " '' " + (wow64 ? "wow64" : "");
   std::string fill = "mkdir -p " + Quote(work) + " " + Quote(harness) + " && cp " +
                      Quote(WindowsBin() + "/runexit.exe") + " " + Quote(harness) + " && cp";
-  for (const char* file : {"Setup.exe", "CheckPackage.exe", "runexit.exe", "planted.exe",
+  for (const char* file : {"Setup.exe", "CheckPackage.exe", "CheckSetup.exe", "runexit.exe", "planted.exe",
                            "planted_dll.dll", "snapshot.exe"})
     fill += " " + Quote(WindowsBin() + "/" + file);
   fill += " " + Quote(Packages()) + "/*.msi " + Quote(work);

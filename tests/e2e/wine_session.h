@@ -1,5 +1,5 @@
 // A throw-away Wine prefix for the end-to-end tests, and the runs made in it.
-// The real Setup.exe, CheckPackage.exe, the tools and the mode's demo packages
+// The real Setup.exe, CheckPackage.exe, CheckSetup.exe, the tools and the mode's demo packages
 // are copied to C:\work, the packages of each processor to C:\work\x86 and
 // C:\work\x64; every exit code is read on the Windows side in full 32 bits.
 #pragma once

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The release, as a deployer would check it:
 #  1. two release builds from two folders give the same Setup.exe,
-#     CheckPackage.exe and zip, which holds both programs, matching SHA256SUMS;
-#  2. with a throw-away self-signed certificate both programs are signed, the
+#     CheckPackage.exe, CheckSetup.exe and zip, which holds the three programs,
+#     matching SHA256SUMS;
+#  2. with a throw-away self-signed certificate the programs are signed, the
 #     signatures verify, and the signed Setup.exe installs and removes the
 #     demo package under Wine (on a host that cannot run 32-bit programs, the
 #     x86-64 test build signed the same way, with its own package);
@@ -30,21 +31,21 @@ a=$work/a/pellworth/dist b=$work/b/pellworth/dist
 zip=$(cd "$a" && ls pellworth-setup-*.zip)
 cmp "$a/$zip" "$b/$zip" || fail "the two release zips differ"
 cmp "$a/SHA256SUMS" "$b/SHA256SUMS" || fail "the two SHA256SUMS differ"
-for program in Setup.exe CheckPackage.exe; do
+for program in Setup.exe CheckPackage.exe CheckSetup.exe; do
   cmp "$work/a/pellworth/build/release/bin/$program" "$work/b/pellworth/build/release/bin/$program" ||
     fail "the two $program differ"
 done
 grep -q "NOT signed" "$work/a.log" || fail "an unsigned release does not say so"
-(cd "$a" && unzip -q "$zip" -d x && [ "$(LC_ALL=C ls x | tr '\n' ' ')" = "CHANGELOG.md CheckPackage.exe README.md Setup.exe " ]) ||
+(cd "$a" && unzip -q "$zip" -d x && [ "$(LC_ALL=C ls x | tr '\n' ' ')" = "CHANGELOG.md CheckPackage.exe CheckSetup.exe README.md Setup.exe " ]) ||
   fail "the zip holds $(ls "$a/x" | tr '\n' ' ')"
-(cd "$a/x" && [ "$(sha256sum -c --ignore-missing ../SHA256SUMS | grep -c ': OK$')" = 2 ]) ||
-  fail "Setup.exe and CheckPackage.exe in the zip do not both match SHA256SUMS"
+(cd "$a/x" && [ "$(sha256sum -c --ignore-missing ../SHA256SUMS | grep -c ': OK$')" = 3 ]) ||
+  fail "Setup.exe, CheckPackage.exe and CheckSetup.exe in the zip do not all match SHA256SUMS"
 (cd "$a" && sha256sum -c --quiet SHA256SUMS) || fail "sha256sum -c SHA256SUMS fails in dist as released"
-[ "$(LC_ALL=C ls "$a" | grep -v '^x$' | tr '\n' ' ')" = "CheckPackage.exe SHA256SUMS Setup.exe TOOLCHAIN $zip " ] ||
+[ "$(LC_ALL=C ls "$a" | grep -v '^x$' | tr '\n' ' ')" = "CheckPackage.exe CheckSetup.exe SHA256SUMS Setup.exe TOOLCHAIN $zip " ] ||
   fail "dist holds $(ls "$a" | tr '\n' ' ')"
 grep -q "^Build-Origin: Debian" "$a/TOOLCHAIN" && grep -qE "^ g\+\+-mingw-w64-i686-win32 \(= [0-9]" "$a/TOOLCHAIN" ||
   fail "TOOLCHAIN does not name the release and the compiler: $(cat "$a/TOOLCHAIN")"
-echo "reproducible: $zip, Setup.exe and CheckPackage.exe identical from two folders"
+echo "reproducible: $zip, Setup.exe, CheckPackage.exe and CheckSetup.exe identical from two folders"
 
 # A throw-away code-signing certificate.
 key=$work/sign
@@ -58,15 +59,16 @@ openssl pkcs12 -export -inkey "$key.key" -in "$key.pem" -passout pass:test-only 
   { cat "$work/signed.log"; fail "signed release"; }
 grep -q "are signed" "$work/signed.log" || fail "a signed release does not say so"
 signed=$work/a/pellworth/build/release/bin/Setup.exe
-for program in "$signed" "$work/a/pellworth/build/release/bin/CheckPackage.exe"; do
+for program in "$signed" "$work/a/pellworth/build/release/bin/CheckPackage.exe" \
+               "$work/a/pellworth/build/release/bin/CheckSetup.exe"; do
   osslsigncode verify -CAfile "$key.pem" -in "$program" >"$work/verify.log" 2>&1 ||
     { cat "$work/verify.log"; fail "the signature of $program does not verify"; }
   grep -q "Pellworth test signing" "$work/verify.log" || fail "the signer is not the test certificate"
 done
 (cd "$work/a/pellworth/dist" && rm -rf x && unzip -q pellworth-setup-*.zip -d x && cd x &&
-   [ "$(sha256sum -c --ignore-missing ../SHA256SUMS | grep -c ': OK$')" = 2 ]) ||
+   [ "$(sha256sum -c --ignore-missing ../SHA256SUMS | grep -c ': OK$')" = 3 ]) ||
   fail "the signed programs in the zip do not match SHA256SUMS"
-echo "signed: both Authenticode signatures verify, and the zip carries the signed programs"
+echo "signed: the three Authenticode signatures verify, and the zip carries the signed programs"
 
 # Only the 32-bit image passes the release's check: the x86-64 one fails on
 # what makes it x86-64 (the machine, the manifest), not on anything else.

@@ -4,6 +4,7 @@
 #include "odd_arguments.h"
 #include "platform/error_mode.h"
 #include "setup/entry.h"
+#include "setup/gates.h"
 #include "sim_test.h"
 
 namespace {
@@ -26,6 +27,7 @@ TEST_F(Gates, Wow64RefusesBeforeAnythingElse) {
   machine.wow64 = true;
   CommandLine(u"/x:bogus /PAT:1");
   EXPECT_EQ(Run(), RESULT_WOW64);
+  EXPECT_EQ(Wow64Gate().reason, GateReason::Wow64);
   EXPECT_EQ(faults.CallCount(win::Call::GetVersionExW), 0);
   EXPECT_EQ(faults.CallCount(win::Call::GetCommandLineW), 0);
 }
@@ -107,6 +109,11 @@ TEST_F(Gates, Wow64OnEveryHost) {
     if (row.expected != RESULT_BAD_ARGUMENTS) {
       EXPECT_EQ(faults.CallCount(Call::GetVersionExW), versions);
     }
+    // The same gate, asked again, names its reason.
+    for (Call call : row.failing) faults.Inject({call});
+    EXPECT_EQ(Wow64Gate().reason, row.expected == RESULT_WOW64             ? GateReason::Wow64
+                                  : row.expected == RESULT_ENVIRONMENT_ERROR ? GateReason::Wow64Unknown
+                                                                             : GateReason::Passed);
   }
 }
 
@@ -118,33 +125,36 @@ TEST_F(Gates, VersionTable) {
     win::BYTE productType;
     win::DWORD platform;
     ResultCode expected;
+    GateReason reason;  // what the setup check prints
   };
   constexpr auto NT = win::VER_PLATFORM_WIN32_NT;
   constexpr auto WS = win::VER_NT_WORKSTATION;
   // A supported run without arguments ends on the install road, missing PAT.
   const Row rows[] = {
-      {"NT 4.0", 4, 0, 6, WS, NT, RESULT_UNSUPPORTED_PLATFORM},
-      {"Windows 2000", 5, 0, 4, WS, NT, RESULT_UNSUPPORTED_PLATFORM},
-      {"XP SP2", 5, 1, 2, WS, NT, RESULT_UNSUPPORTED_PLATFORM},
-      {"XP SP3", 5, 1, 3, WS, NT, RESULT_BAD_ARGUMENTS},
-      {"XP SP4 (hypothetical)", 5, 1, 4, WS, NT, RESULT_BAD_ARGUMENTS},
-      {"XP x64 / 2003 workstation 5.2", 5, 2, 2, WS, NT, RESULT_UNSUPPORTED_PLATFORM},
-      {"5.3 (hypothetical)", 5, 3, 0, WS, NT, RESULT_BAD_ARGUMENTS},
-      {"Vista no service pack", 6, 0, 0, WS, NT, RESULT_BAD_ARGUMENTS},
-      {"Windows 7", 6, 1, 1, WS, NT, RESULT_BAD_ARGUMENTS},
-      {"Windows 10", 10, 0, 0, WS, NT, RESULT_BAD_ARGUMENTS},
-      {"Server 2008 R2", 6, 1, 1, win::VER_NT_SERVER, NT, RESULT_UNSUPPORTED_PLATFORM},
+      {"NT 4.0", 4, 0, 6, WS, NT, RESULT_UNSUPPORTED_PLATFORM, GateReason::OldVersion},
+      {"Windows 2000", 5, 0, 4, WS, NT, RESULT_UNSUPPORTED_PLATFORM, GateReason::OldVersion},
+      {"XP SP2", 5, 1, 2, WS, NT, RESULT_UNSUPPORTED_PLATFORM, GateReason::OldVersion},
+      {"XP SP3", 5, 1, 3, WS, NT, RESULT_BAD_ARGUMENTS, GateReason::Passed},
+      {"XP SP4 (hypothetical)", 5, 1, 4, WS, NT, RESULT_BAD_ARGUMENTS, GateReason::Passed},
+      {"XP x64 / 2003 workstation 5.2", 5, 2, 2, WS, NT, RESULT_UNSUPPORTED_PLATFORM, GateReason::OldVersion},
+      {"5.3 (hypothetical)", 5, 3, 0, WS, NT, RESULT_BAD_ARGUMENTS, GateReason::Passed},
+      {"Vista no service pack", 6, 0, 0, WS, NT, RESULT_BAD_ARGUMENTS, GateReason::Passed},
+      {"Windows 7", 6, 1, 1, WS, NT, RESULT_BAD_ARGUMENTS, GateReason::Passed},
+      {"Windows 10", 10, 0, 0, WS, NT, RESULT_BAD_ARGUMENTS, GateReason::Passed},
+      {"Server 2008 R2", 6, 1, 1, win::VER_NT_SERVER, NT, RESULT_UNSUPPORTED_PLATFORM, GateReason::Server},
       {"Domain controller", 10, 0, 0, win::VER_NT_DOMAIN_CONTROLLER, NT,
-       RESULT_UNSUPPORTED_PLATFORM},
-      {"Server 2003", 5, 2, 2, win::VER_NT_SERVER, NT, RESULT_UNSUPPORTED_PLATFORM},
+       RESULT_UNSUPPORTED_PLATFORM, GateReason::DomainController},
+      {"Server 2003", 5, 2, 2, win::VER_NT_SERVER, NT, RESULT_UNSUPPORTED_PLATFORM, GateReason::Server},
       {"Windows 98 platform id", 6, 0, 0, WS, win::VER_PLATFORM_WIN32_WINDOWS,
-       RESULT_UNSUPPORTED_PLATFORM},
-      {"Unknown product type 0", 10, 0, 0, 0, NT, RESULT_BAD_ARGUMENTS},
+       RESULT_UNSUPPORTED_PLATFORM, GateReason::OldVersion},
+      {"Unknown product type 0", 10, 0, 0, 0, NT, RESULT_BAD_ARGUMENTS, GateReason::Passed},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Os(row.major, row.minor, row.servicePack, row.productType, row.platform);
     EXPECT_EQ(Run(), row.expected);
+    bool runElevated = false;
+    EXPECT_EQ(EnvironmentGate(runElevated).reason, row.reason);
   }
 }
 

@@ -148,61 +148,63 @@ TEST(Translate, RemovalSwitches) {
 // What msiexec accepts after "/i package", argument by argument; anything
 // else it answers with its usage window, which nobody can close in session 0.
 TEST(InstallerArguments, AcceptsWhatMsiexecDocuments) {
-  const std::pair<Args, bool> rows[] = {
-      {{}, true},
-      {{u"INSTALLDIR=C:\\Program Files\\P", u"_x.1=", u"a=b=c", u"Prop=a/x"}, true},
-      {{u"z=1", u"Z_z=1", u"A09=1"}, true},
-      {{u"/norestart", u"/ForceRestart", u"/quiet", u"/QUIET", u"/q", u"/qn", u"/QN"}, true},
-      {{u"", u"A=1", u""}, true},  // empty arguments are not written
+  // The rule each refusal names (the setup check prints it), Rule::None: accepted.
+  const std::pair<Args, Rule> rows[] = {
+      {{}, Rule::None},
+      {{u"INSTALLDIR=C:\\Program Files\\P", u"_x.1=", u"a=b=c", u"Prop=a/x"}, Rule::None},
+      {{u"z=1", u"Z_z=1", u"A09=1"}, Rule::None},
+      {{u"/norestart", u"/ForceRestart", u"/quiet", u"/QUIET", u"/q", u"/qn", u"/QN"}, Rule::None},
+      {{u"", u"A=1", u""}, Rule::None},  // empty arguments are not written
       // A bare word after a property or a display option is refused all the same.
-      {{u"A=1", u"a/x"}, false},
-      {{u"/qn", u"a/x"}, false},
-      {{u"/norestart", u"/?"}, false},
+      {{u"A=1", u"a/x"}, Rule::BareWord},
+      {{u"/qn", u"a/x"}, Rule::BareWord},
+      {{u"/norestart", u"/?"}, Rule::UnknownSwitch},
       // Display and restart options that show a window or a modal box.
-      {{u"/qn+"}, false},
-      {{u"/qb"}, false},
-      {{u"/QB"}, false},
-      {{u"/qb+"}, false},
-      {{u"/qb-"}, false},
-      {{u"/qb!"}, false},
-      {{u"/qb+!"}, false},
-      {{u"/qr"}, false},
-      {{u"/qf"}, false},
-      {{u"/qn!"}, false},
-      {{u"/passive"}, false},
-      {{u"/promptrestart"}, false},
-      {{u"/PROMPTRESTART"}, false},
-      {{u"/l*v", u"C:\\i.log", u"/LIWEARUCMOPVX+!*", u"x.log", u"/log", u"l", u"/update", u"a.msp;b.msp"}, true},
-      {{u"a/x"}, false},          // a bare word
-      {{u"/?"}, false},           // the usage window itself
-      {{u"/help"}, false},
-      {{u"/h"}, false},
-      {{u"/X"}, false},           // a second action
-      {{u"/i"}, false},
-      {{u"/a"}, false},
-      {{u"-qn"}, false},          // not a documented form
-      {{u"/qnb"}, false},
-      {{u"/qb++"}, false},
-      {{u"/qb!!"}, false},
-      {{u"/lz", u"x.log"}, false},
-      {{u"/l*v"}, false},         // a log switch without its file
-      {{u"/l*v", u"/qn"}, false},
-      {{u"/update", u""}, false},
-      {{u"/l*v", u"", u"A=1"}, false},  // an empty value is no value, nor is the next one
-      {{u"1X=1"}, false},         // a property name starts with a letter or "_"
-      {{u"=1"}, false},
-      {{u"A-B=1"}, false},
-      {{u"AB-C=1"}, false},
-      {{u"/qx"}, false},
-      {{u"/h", u"x.log"}, false},  // only a logging or update switch takes a value
-      {{u"\u00c4=1"}, false},      // ASCII letters only
-      {{u"/"}, false},
+      {{u"/qn+"}, Rule::DisplayOption},
+      {{u"/qb"}, Rule::DisplayOption},
+      {{u"/QB"}, Rule::DisplayOption},
+      {{u"/qb+"}, Rule::DisplayOption},
+      {{u"/qb-"}, Rule::DisplayOption},
+      {{u"/qb!"}, Rule::DisplayOption},
+      {{u"/qb+!"}, Rule::DisplayOption},
+      {{u"/qr"}, Rule::DisplayOption},
+      {{u"/qf"}, Rule::DisplayOption},
+      {{u"/qn!"}, Rule::DisplayOption},
+      {{u"/passive"}, Rule::DisplayOption},
+      {{u"/promptrestart"}, Rule::PromptRestart},
+      {{u"/PROMPTRESTART"}, Rule::PromptRestart},
+      {{u"/l*v", u"C:\\i.log", u"/LIWEARUCMOPVX+!*", u"x.log", u"/log", u"l", u"/update", u"a.msp;b.msp"}, Rule::None},
+      {{u"a/x"}, Rule::BareWord},          // a bare word
+      {{u"/?"}, Rule::UnknownSwitch},           // the usage window itself
+      {{u"/help"}, Rule::UnknownSwitch},
+      {{u"/h"}, Rule::UnknownSwitch},
+      {{u"/X"}, Rule::UnknownSwitch},           // a second action
+      {{u"/i"}, Rule::UnknownSwitch},
+      {{u"/a"}, Rule::UnknownSwitch},
+      {{u"-qn"}, Rule::BareWord},          // not a documented form
+      {{u"/qnb"}, Rule::DisplayOption},
+      {{u"/qb++"}, Rule::DisplayOption},
+      {{u"/qb!!"}, Rule::DisplayOption},
+      {{u"/lz", u"x.log"}, Rule::UnknownSwitch},
+      {{u"/l*v"}, Rule::NoValue},         // a log switch without its file
+      {{u"/l*v", u"/qn"}, Rule::NoValue},
+      {{u"/update", u""}, Rule::NoValue},
+      {{u"/l*v", u"", u"A=1"}, Rule::NoValue},  // an empty value is no value, nor is the next one
+      {{u"1X=1"}, Rule::BareWord},         // a property name starts with a letter or "_"
+      {{u"=1"}, Rule::BareWord},
+      {{u"A-B=1"}, Rule::BareWord},
+      {{u"AB-C=1"}, Rule::BareWord},
+      {{u"/qx"}, Rule::UnknownSwitch},
+      {{u"/h", u"x.log"}, Rule::UnknownSwitch},  // only a logging or update switch takes a value
+      {{u"\u00c4=1"}, Rule::BareWord},      // ASCII letters only
+      {{u"/"}, Rule::UnknownSwitch},
   };
-  for (const auto& [arguments, accepted] : rows) {
+  for (const auto& [arguments, rule] : rows) {
     SCOPED_TRACE(arguments.empty() ? std::string("none") : Show(arguments.back()));
     std::vector<MeantArgument> passed;
     for (const std::u16string& argument : arguments) passed.push_back({argument, false});
-    EXPECT_EQ(InstallerAccepts(passed), accepted);
+    EXPECT_EQ(InstallerAccepts(passed), rule == Rule::None);
+    EXPECT_EQ(InstallerRefusal(passed).rule, rule);
   }
 }
 

@@ -77,10 +77,25 @@ TEST_F(UninstallScan, EntryWithoutProductCodeNameIsPassedOver) {
   MsiExecExists();
   Entry(u"Pellworth", u"Pellworth");  // a decoy, enumerated first
   Entry(kCodeB, u"Pellworth");
+  Entry(u"{CCCCCCCC-1111-2222-3333-444444444444}", u"Pellworth");  // never reached
   UninstallScanner scanner(false);
   EXPECT_TRUE(scanner.ScanAndRemove());
   EXPECT_EQ(StartedParameters(), std::vector<std::u16string>{u" /x" + kCodeB + u" /qn REBOOT=ReallySuppress"});
   EXPECT_FALSE(machine.starts[0].hasVerb);  // the default verb
+  // A dry scan takes the same entry and starts nothing, and lists every match
+  // in order, each with its form and whether it is the one taken.
+  UninstallScanner dry(false);
+  dry.setDryRun(true);
+  EXPECT_TRUE(dry.ScanAndRemove());
+  EXPECT_FALSE(dry.completedWithoutLaunch());
+  EXPECT_EQ(machine.starts.size(), 1u);
+  std::vector<std::u16string> listed;
+  for (const UninstallMatch& m : dry.matches())
+    listed.push_back(m.keyName + (m.productCode ? u" code" : u"") + (m.taken ? u" taken" : u""));
+  EXPECT_EQ(listed, (std::vector<std::u16string>{u"Pellworth", kCodeB + u" code taken",
+                                                 u"{CCCCCCCC-1111-2222-3333-444444444444} code"}));
+  EXPECT_EQ(dry.plannedStart().parameters, machine.starts[0].parameters);
+  EXPECT_EQ(dry.plannedStart().program, machine.starts[0].file);
 }
 
 TEST_F(UninstallScan, OnlyNonProductCodeMatchCompletesWithoutLaunch) {
