@@ -18,8 +18,8 @@ namespace {
 // values (/x, /x:Strict, /i:, /PAT:, /log, /qb; "x" and "i" as values too).
 const char16_t* const kAlphabet[] = {u" ", u"\"", u"\\", u"/", u":", u"=",
                                      u"x", u"i", u"PAT", u"log", u"Strict", u"qb"};
-// 4 (45,250 lines on 8 machines, 3 to 6 s here; 5 takes about 50 s); the
-// sanitizer build, about 30 times slower, takes 3.
+// 5 (about 540,000 lines on 8 machines, 35 to 45 s on two cores; 6 would
+// take twelve times as long); the sanitizer build, about 30 times slower, takes 3.
 constexpr int kUnits = PELLWORTH_CHECK_UNITS;
 
 std::vector<std::u16string> CorpusLines() {
