@@ -13,9 +13,7 @@ namespace {
 const win::WString kDefaultPackagePiece = u" /i Setup.msi ";
 const win::WString kReinstallPiece = u"  REINSTALL=ALL REINSTALLMODE=vomus";
 const win::WString kQuietPiece = u" /quiet";
-}  // namespace
 
-namespace {
 ResultCode Refuse(Translation& translation, const Refusal& refusal) {
   translation.refusal = refusal;
   return RESULT_BAD_ARGUMENTS;

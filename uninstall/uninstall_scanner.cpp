@@ -123,7 +123,9 @@ UninstallScanner::Removal UninstallScanner::RemoveMatchingEntry(const win::WStri
   // for. The elevation's consent is no error box: "runas" still asks for it;
   // no verb at all is the default one.
   start_ = {win::SystemFilePath(kUninstallProgram), parameters, runElevated_ ? u"runas" : nullptr};
-  if (dryRun_) return Removal::Finished;
+  // A dry scan answers as the start would where it can tell: with no system
+  // folder, nothing can be started.
+  if (dryRun_) return start_.program.empty() ? Removal::Failed : Removal::Finished;
   win::StartOutcome start = win::StartProgram({start_.program, start_.parameters, start_.verb,
                                                win::SW_SHOWNORMAL, nullptr});
   // The status is the reason a start failed (1223 when consent was refused), 0 for a start.

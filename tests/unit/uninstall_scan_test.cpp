@@ -210,6 +210,11 @@ TEST_F(UninstallScan, UnknownSystemFolderRefusesTheStart) {
   UninstallScanner scanner(true);
   EXPECT_FALSE(scanner.ScanAndRemove());
   EXPECT_TRUE(machine.starts.empty());
+  // A dry scan tells the same: the removal would fail.
+  faults.Inject({win::Call::GetSystemDirectoryW});
+  UninstallScanner dry(true);
+  dry.setDryRun(true);
+  EXPECT_FALSE(dry.ScanAndRemove());
 }
 
 TEST_F(UninstallScan, UiLevels) {
